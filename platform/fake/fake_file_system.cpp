@@ -1,0 +1,399 @@
+#include "platform/fake/fake_file_system.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/names.h"
+
+namespace vh {
+
+namespace {
+
+bool is_device_name(const std::string& part) {
+    std::string base = fold_case(part.substr(0, part.find('.')));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    static const char* const devices[] = {"CON", "PRN", "AUX", "NUL"};
+    for (const char* d : devices)
+        if (base == d) return true;
+    return base.size() == 4 && (base.rfind("COM", 0) == 0 || base.rfind("LPT", 0) == 0) &&
+           base[3] >= '1' && base[3] <= '9';
+}
+
+bool has_invalid_character(const std::string& part) {
+    for (char c : part) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 32 || std::strchr("<>:\"|?*", c) != nullptr) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+FakeFileSystem::FakeFileSystem() {
+    add_drive('C');
+}
+
+void FakeFileSystem::add_drive(char letter) {
+    const std::string key{fold_case(letter), ':'};
+    if (drives_.count(key)) return;
+    auto root = std::make_unique<Node>();
+    root->name = key;
+    root->attributes = attr::directory;
+    drives_[key] = std::move(root);
+}
+
+void FakeFileSystem::set_current_drive(char letter) {
+    current_drive_ = fold_case(letter);
+}
+
+FakeFileSystem::Resolved FakeFileSystem::resolve(const std::string& raw) const {
+    Resolved r;
+    std::string path = raw;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    std::string drive{current_drive_, ':'};
+    std::string rest = path;
+    if (path.size() >= 2 && path[1] == ':') {
+        drive = std::string{fold_case(path[0]), ':'};
+        rest = path.substr(2);
+    } else if (path.rfind("\\\\", 0) == 0) {
+        r.error = FsError::path_not_found;  // network paths do not exist here
+        return r;
+    }
+    r.parts.push_back(drive);
+    size_t start = 0;
+    while (start <= rest.size()) {
+        size_t end = rest.find('\\', start);
+        if (end == std::string::npos) end = rest.size();
+        std::string part = rest.substr(start, end - start);
+        start = end + 1;
+        if (part.empty() || part == ".") continue;
+        if (part == "..") {
+            if (r.parts.size() > 1) r.parts.pop_back();
+            continue;
+        }
+        while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
+        if (part.empty()) continue;
+        if (has_invalid_character(part)) {
+            r.error = FsError::invalid_name;
+            return r;
+        }
+        if (is_device_name(part)) {
+            r.error = FsError::other;
+            return r;
+        }
+        r.parts.push_back(part);
+    }
+    return r;
+}
+
+FakeFileSystem::Node* FakeFileSystem::find(const std::vector<std::string>& parts) const {
+    auto d = drives_.find(parts.front());
+    if (d == drives_.end()) return nullptr;
+    Node* node = d->second.get();
+    for (size_t i = 1; i < parts.size(); ++i) {
+        if (!node->is_dir()) return nullptr;
+        auto c = node->children.find(fold_case(parts[i]));
+        if (c == node->children.end()) return nullptr;
+        node = c->second.get();
+    }
+    return node;
+}
+
+FakeFileSystem::Node* FakeFileSystem::parent_of(const std::vector<std::string>& parts,
+                                                FsError& error) const {
+    if (parts.size() < 2) {
+        error = FsError::access_denied;  // the drive root itself
+        return nullptr;
+    }
+    Node* parent = find(std::vector<std::string>(parts.begin(), parts.end() - 1));
+    if (parent == nullptr || !parent->is_dir()) {
+        error = FsError::path_not_found;
+        return nullptr;
+    }
+    return parent;
+}
+
+bool FakeFileSystem::begin_operation(FsError& error) {
+    ++operations_;
+    if (fail_at_ != 0 && operations_ == fail_at_) {
+        fail_at_ = 0;
+        error = fail_error_;
+        return false;
+    }
+    return true;
+}
+
+void FakeFileSystem::fail_operation(int n, FsError error) {
+    fail_at_ = n == 0 ? 0 : operations_ + n;
+    fail_error_ = error;
+}
+
+FsError FakeFileSystem::read_file(const std::string& path, std::string& content) {
+    FsError e = FsError::ok;
+    if (!begin_operation(e)) return e;
+    Resolved r = resolve(path);
+    if (r.error != FsError::ok) return r.error;
+    Node* parent = parent_of(r.parts, e);
+    if (!parent) return e;
+    Node* node = find(r.parts);
+    if (!node) return FsError::file_not_found;
+    if (node->is_dir()) return FsError::access_denied;
+    content = node->content;
+    return FsError::ok;
+}
+
+FsError FakeFileSystem::write_file(const std::string& path, const std::string& content) {
+    FsError e = FsError::ok;
+    if (!begin_operation(e)) return e;
+    Resolved r = resolve(path);
+    if (r.error != FsError::ok) return r.error;
+    Node* parent = parent_of(r.parts, e);
+    if (!parent) return e;
+    Node* node = find(r.parts);
+    if (node) {
+        // Replacing a hidden or system file without asking for those
+        // attributes is refused by Windows, like a read-only one.
+        if (node->is_dir() ||
+            (node->attributes & (attr::read_only | attr::hidden | attr::system)))
+            return FsError::access_denied;
+        if (node->in_use) return FsError::sharing_violation;
+        node->content = content;
+        node->attributes |= attr::archive;
+        return FsError::ok;
+    }
+    auto created = std::make_unique<Node>();
+    created->name = r.parts.back();
+    created->content = content;
+    parent->children[fold_case(r.parts.back())] = std::move(created);
+    return FsError::ok;
+}
+
+FsError FakeFileSystem::move_file_replacing(const std::string& from, const std::string& to) {
+    FsError e = FsError::ok;
+    if (!begin_operation(e)) return e;
+    Resolved rf = resolve(from), rt = resolve(to);
+    if (rf.error != FsError::ok) return rf.error;
+    if (rt.error != FsError::ok) return rt.error;
+    Node* from_parent = parent_of(rf.parts, e);
+    if (!from_parent) return e;
+    Node* source = find(rf.parts);
+    if (!source) return FsError::file_not_found;
+    if (source->in_use) return FsError::sharing_violation;
+    Node* to_parent = parent_of(rt.parts, e);
+    if (!to_parent) return e;
+    if (Node* target = find(rt.parts)) {
+        if (target == source) return FsError::ok;
+        if (target->is_dir() || (target->attributes & attr::read_only))
+            return FsError::access_denied;
+        if (target->in_use) return FsError::sharing_violation;
+    }
+    auto node = std::move(from_parent->children[fold_case(rf.parts.back())]);
+    from_parent->children.erase(fold_case(rf.parts.back()));
+    node->name = rt.parts.back();
+    to_parent->children[fold_case(rt.parts.back())] = std::move(node);
+    return FsError::ok;
+}
+
+FsError FakeFileSystem::delete_file(const std::string& path) {
+    FsError e = FsError::ok;
+    if (!begin_operation(e)) return e;
+    Resolved r = resolve(path);
+    if (r.error != FsError::ok) return r.error;
+    Node* parent = parent_of(r.parts, e);
+    if (!parent) return e;
+    Node* node = find(r.parts);
+    if (!node) return FsError::file_not_found;
+    if (node->is_dir() || (node->attributes & attr::read_only)) return FsError::access_denied;
+    if (node->in_use) return FsError::sharing_violation;
+    parent->children.erase(fold_case(r.parts.back()));
+    return FsError::ok;
+}
+
+FsError FakeFileSystem::copy_file(const std::string& from, const std::string& to) {
+    FsError e = FsError::ok;
+    if (!begin_operation(e)) return e;
+    Resolved rf = resolve(from), rt = resolve(to);
+    if (rf.error != FsError::ok) return rf.error;
+    if (rt.error != FsError::ok) return rt.error;
+    if (!parent_of(rf.parts, e)) return e;
+    Node* source = find(rf.parts);
+    if (!source) return FsError::file_not_found;
+    if (source->is_dir()) return FsError::access_denied;
+    Node* to_parent = parent_of(rt.parts, e);
+    if (!to_parent) return e;
+    if (Node* target = find(rt.parts)) {
+        if (target == source) return FsError::sharing_violation;
+        if (target->is_dir() ||
+            (target->attributes & (attr::read_only | attr::hidden | attr::system)))
+            return FsError::access_denied;
+        if (target->in_use) return FsError::sharing_violation;
+        target->content = source->content;
+        target->attributes = source->attributes | attr::archive;
+        return FsError::ok;
+    }
+    auto created = std::make_unique<Node>();
+    created->name = rt.parts.back();
+    created->content = source->content;
+    created->attributes = source->attributes | attr::archive;
+    to_parent->children[fold_case(rt.parts.back())] = std::move(created);
+    return FsError::ok;
+}
+
+FsError FakeFileSystem::list_files(const std::string& dir, std::vector<std::string>& names) {
+    FsError e = FsError::ok;
+    if (!begin_operation(e)) return e;
+    Resolved r = resolve(dir);
+    if (r.error != FsError::ok) return r.error;
+    Node* node = find(r.parts);
+    if (!node || !node->is_dir()) return FsError::path_not_found;
+    names.clear();
+    for (const auto& [key, child] : node->children)
+        if (!(child->attributes & (attr::directory | attr::hidden | attr::system)))
+            names.push_back(child->name);
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return name_less(a, b); });
+    return FsError::ok;
+}
+
+FsError FakeFileSystem::create_directory(const std::string& path) {
+    FsError e = FsError::ok;
+    if (!begin_operation(e)) return e;
+    Resolved r = resolve(path);
+    if (r.error != FsError::ok) return r.error;
+    if (find(r.parts)) return FsError::already_exists;
+    Node* parent = parent_of(r.parts, e);
+    if (!parent) return e;
+    auto created = std::make_unique<Node>();
+    created->name = r.parts.back();
+    created->attributes = attr::directory;
+    parent->children[fold_case(r.parts.back())] = std::move(created);
+    return FsError::ok;
+}
+
+FsError FakeFileSystem::make_directory_path(const std::string& path) {
+    FsError e = FsError::ok;
+    if (!begin_operation(e)) return e;
+    Resolved r = resolve(path);
+    if (r.error != FsError::ok) return r.error;
+    Node* node = find({r.parts.front()});
+    if (!node) return FsError::path_not_found;
+    for (size_t i = 1; i < r.parts.size(); ++i) {
+        auto& slot = node->children[fold_case(r.parts[i])];
+        if (!slot) {
+            slot = std::make_unique<Node>();
+            slot->name = r.parts[i];
+            slot->attributes = attr::directory;
+        } else if (!slot->is_dir()) {
+            return FsError::already_exists;
+        }
+        node = slot.get();
+    }
+    return FsError::ok;
+}
+
+FsError FakeFileSystem::remove_directory(const std::string& path) {
+    FsError e = FsError::ok;
+    if (!begin_operation(e)) return e;
+    Resolved r = resolve(path);
+    if (r.error != FsError::ok) return r.error;
+    Node* parent = parent_of(r.parts, e);
+    if (!parent) return e;
+    Node* node = find(r.parts);
+    if (!node) return FsError::file_not_found;
+    if (!node->is_dir()) return FsError::other;  // ERROR_DIRECTORY
+    if (!node->children.empty()) return FsError::dir_not_empty;
+    if (node->attributes & attr::read_only) return FsError::access_denied;
+    parent->children.erase(fold_case(r.parts.back()));
+    return FsError::ok;
+}
+
+FsError FakeFileSystem::get_attributes(const std::string& path, std::uint32_t& attributes) {
+    FsError e = FsError::ok;
+    if (!begin_operation(e)) return e;
+    Resolved r = resolve(path);
+    if (r.error != FsError::ok) return r.error;
+    Node* node = find(r.parts);
+    if (!node) return parent_of(r.parts, e) ? FsError::file_not_found : e;
+    attributes = node->attributes;
+    return FsError::ok;
+}
+
+FsError FakeFileSystem::set_attributes(const std::string& path, std::uint32_t attributes) {
+    FsError e = FsError::ok;
+    if (!begin_operation(e)) return e;
+    Resolved r = resolve(path);
+    if (r.error != FsError::ok) return r.error;
+    Node* node = find(r.parts);
+    if (!node) return parent_of(r.parts, e) ? FsError::file_not_found : e;
+    const std::uint32_t settable = attr::read_only | attr::hidden | attr::system | attr::archive;
+    node->attributes = (node->attributes & attr::directory) | (attributes & settable);
+    return FsError::ok;
+}
+
+void FakeFileSystem::put_file(const std::string& path, const std::string& content,
+                              std::uint32_t attributes) {
+    Resolved r = resolve(path);
+    put_directory(r.parts.front() + "\\" + [&] {
+        std::string p;
+        for (size_t i = 1; i + 1 < r.parts.size(); ++i) p += r.parts[i] + "\\";
+        return p;
+    }());
+    Node* parent = find(std::vector<std::string>(r.parts.begin(), r.parts.end() - 1));
+    auto& slot = parent->children[fold_case(r.parts.back())];
+    if (!slot) slot = std::make_unique<Node>();
+    slot->name = r.parts.back();
+    slot->content = content;
+    slot->attributes = attributes & ~attr::directory;
+}
+
+void FakeFileSystem::put_directory(const std::string& path) {
+    const int saved_fail = fail_at_;
+    fail_at_ = 0;
+    make_directory_path(path);
+    --operations_;
+    fail_at_ = saved_fail;
+}
+
+void FakeFileSystem::set_in_use(const std::string& path, bool in_use) {
+    if (Node* node = find(resolve(path).parts)) node->in_use = in_use;
+}
+
+bool FakeFileSystem::exists(const std::string& path) const {
+    Resolved r = resolve(path);
+    return r.error == FsError::ok && find(r.parts) != nullptr;
+}
+
+bool FakeFileSystem::is_directory(const std::string& path) const {
+    Resolved r = resolve(path);
+    Node* node = r.error == FsError::ok ? find(r.parts) : nullptr;
+    return node && node->is_dir();
+}
+
+std::optional<std::string> FakeFileSystem::content(const std::string& path) const {
+    Resolved r = resolve(path);
+    Node* node = r.error == FsError::ok ? find(r.parts) : nullptr;
+    if (!node || node->is_dir()) return std::nullopt;
+    return node->content;
+}
+
+void FakeFileSystem::collect(const Node& node, const std::string& path,
+                             std::map<std::string, std::string>& out) const {
+    for (const auto& [key, child] : node.children) {
+        std::string child_path = path + "\\" + child->name;
+        std::string description = std::to_string(child->attributes) + ":" + child->content;
+        if (child->is_dir()) {
+            out[child_path + "\\"] = description;
+            collect(*child, child_path, out);
+        } else {
+            out[child_path] = description;
+        }
+    }
+}
+
+std::map<std::string, std::string> FakeFileSystem::snapshot() const {
+    std::map<std::string, std::string> out;
+    for (const auto& [key, root] : drives_) collect(*root, key, out);
+    return out;
+}
+
+}  // namespace vh

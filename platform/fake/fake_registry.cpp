@@ -1,0 +1,142 @@
+#include "platform/fake/fake_registry.h"
+
+#include <cstring>
+
+#include "platform/names.h"
+
+namespace vh {
+
+FakeRegistry::FakeRegistry() {
+    roots_[hkey_local_machine] = std::make_unique<Key>();
+    roots_[hkey_current_user] = std::make_unique<Key>();
+}
+
+FakeRegistry::Key* FakeRegistry::root_key(RegKey root) const {
+    auto it = roots_.find(root);
+    if (it != roots_.end()) return it->second.get();
+    return key_of(root);
+}
+
+FakeRegistry::Key* FakeRegistry::key_of(RegKey handle) const {
+    auto it = handles_.find(handle);
+    return it == handles_.end() ? nullptr : it->second;
+}
+
+FakeRegistry::Key* FakeRegistry::walk(Key* from, const std::string& path, bool create) const {
+    Key* key = from;
+    size_t start = 0;
+    while (key && start <= path.size()) {
+        size_t end = path.find('\\', start);
+        if (end == std::string::npos) end = path.size();
+        const std::string part = fold_case(path.substr(start, end - start));
+        start = end + 1;
+        if (part.empty()) continue;
+        auto& slot = key->subkeys[part];
+        if (!slot) {
+            if (!create) {
+                key->subkeys.erase(part);
+                return nullptr;
+            }
+            slot = std::make_unique<Key>();
+        }
+        key = slot.get();
+    }
+    return key;
+}
+
+bool FakeRegistry::begin_operation() {
+    ++operations_;
+    if (fail_at_ != 0 && operations_ == fail_at_) {
+        fail_at_ = 0;
+        return false;
+    }
+    return true;
+}
+
+void FakeRegistry::fail_operation(int n) {
+    fail_at_ = n == 0 ? 0 : operations_ + n;
+}
+
+long FakeRegistry::create_key(RegKey root, const std::string& path, RegKey& key) {
+    if (!begin_operation()) return reg_access_denied;
+    Key* from = root_key(root);
+    if (!from) return reg_invalid_handle;
+    if (read_only_ && !walk(from, path, false)) return reg_access_denied;
+    Key* found = walk(from, path, true);
+    key = next_handle_++;
+    handles_[key] = found;
+    return reg_ok;
+}
+
+long FakeRegistry::open_key(RegKey root, const std::string& path, RegKey& key) {
+    if (!begin_operation()) return reg_access_denied;
+    Key* from = root_key(root);
+    if (!from) return reg_invalid_handle;
+    Key* found = walk(from, path, false);
+    if (!found) return reg_file_not_found;
+    key = next_handle_++;
+    handles_[key] = found;
+    return reg_ok;
+}
+
+long FakeRegistry::query_value(RegKey handle, const std::string& name, std::uint32_t* type,
+                               char* data, std::uint32_t* size) {
+    if (!begin_operation()) return reg_access_denied;
+    Key* key = root_key(handle);
+    if (!key) return reg_invalid_handle;
+    auto it = key->values.find(fold_case(name));
+    if (it == key->values.end()) return reg_file_not_found;
+    const Value& v = it->second;
+    if (type) *type = v.type;
+    const auto needed = static_cast<std::uint32_t>(v.bytes.size());
+    if (data) {
+        if (!size || *size < needed) {
+            if (size) *size = needed;
+            return reg_more_data;
+        }
+        std::memcpy(data, v.bytes.data(), needed);
+    }
+    if (size) *size = needed;
+    return reg_ok;
+}
+
+long FakeRegistry::set_value(RegKey handle, const std::string& name, std::uint32_t type,
+                             const char* data, std::uint32_t size) {
+    if (!begin_operation()) return reg_access_denied;
+    Key* key = root_key(handle);
+    if (!key) return reg_invalid_handle;
+    if (read_only_) return reg_access_denied;
+    key->values[fold_case(name)] = Value{type, std::string(data ? data : "", data ? size : 0)};
+    return reg_ok;
+}
+
+long FakeRegistry::close_key(RegKey handle) {
+    if (roots_.count(handle)) return reg_ok;
+    return handles_.erase(handle) ? reg_ok : reg_invalid_handle;
+}
+
+long FakeRegistry::delete_value(RegKey handle, const std::string& name) {
+    Key* key = root_key(handle);
+    if (!key) return reg_invalid_handle;
+    return key->values.erase(fold_case(name)) ? reg_ok : reg_file_not_found;
+}
+
+void FakeRegistry::put_value(RegKey root, const std::string& path, const std::string& name,
+                             std::uint32_t type, const std::string& bytes) {
+    walk(root_key(root), path, true)->values[fold_case(name)] = Value{type, bytes};
+}
+
+std::optional<FakeRegistry::Value> FakeRegistry::value(RegKey root, const std::string& path,
+                                                       const std::string& name) const {
+    Key* key = walk(root_key(root), path, false);
+    if (!key) return std::nullopt;
+    auto it = key->values.find(fold_case(name));
+    if (it == key->values.end()) return std::nullopt;
+    return it->second;
+}
+
+bool FakeRegistry::key_exists(RegKey root, const std::string& path) const {
+    return walk(root_key(root), path, false) != nullptr;
+}
+
+}  // namespace vh

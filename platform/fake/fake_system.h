@@ -1,0 +1,49 @@
+// Recording fakes of process start, keyboard state and session control.
+#pragma once
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/system.h"
+
+namespace vh {
+
+class FakeProcessStarter : public ProcessStarter {
+public:
+    struct Start {
+        std::string command_line;
+        WindowShow show;
+        std::string working_dir;
+    };
+    StartResult start(const std::string& command_line, WindowShow show,
+                      const std::string& working_dir = {}) override {
+        StartResult result = decide ? decide(command_line) : StartResult::ok;
+        if (result == StartResult::ok) started.push_back({command_line, show, working_dir});
+        else refused.push_back({command_line, show, working_dir});
+        return result;
+    }
+    // Decides the outcome of each start; by default every start succeeds.
+    std::function<StartResult(const std::string&)> decide;
+    std::vector<Start> started;
+    std::vector<Start> refused;
+};
+
+class FakeKeyState : public KeyState {
+public:
+    bool pressed(int virtual_key) override {
+        ++queries;
+        return down.count(virtual_key) != 0;
+    }
+    std::set<int> down;
+    int queries = 0;
+};
+
+class FakeSessionControl : public SessionControl {
+public:
+    void exit_windows(unsigned flags) override { calls.push_back(flags); }
+    std::vector<unsigned> calls;
+};
+
+}  // namespace vh

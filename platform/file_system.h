@@ -1,0 +1,59 @@
+// The file-system operations the three programs need, as Windows performs
+// them. Paths and names are ANSI (code page 1251) byte strings; names compare
+// without regard to letter case but keep the case they were created with.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vh {
+
+enum class FsError {
+    ok,
+    file_not_found,     // the file itself is missing
+    path_not_found,     // a directory on the way is missing
+    access_denied,      // read-only file, directory where a file was expected...
+    sharing_violation,  // the file is open in another program
+    dir_not_empty,
+    already_exists,
+    invalid_name,
+    other,
+};
+
+// Windows file attribute bits, with their Windows values.
+namespace attr {
+constexpr std::uint32_t read_only = 0x01;
+constexpr std::uint32_t hidden = 0x02;
+constexpr std::uint32_t system = 0x04;
+constexpr std::uint32_t directory = 0x10;
+constexpr std::uint32_t archive = 0x20;
+}  // namespace attr
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Reads the whole file.
+    virtual FsError read_file(const std::string& path, std::string& content) = 0;
+    // Creates the file or empties an existing one, then writes content.
+    virtual FsError write_file(const std::string& path, const std::string& content) = 0;
+    // Renames a file, replacing an existing destination in one step.
+    virtual FsError move_file_replacing(const std::string& from, const std::string& to) = 0;
+    virtual FsError delete_file(const std::string& path) = 0;
+    // Copies the bytes of from to to, replacing an existing to.
+    virtual FsError copy_file(const std::string& from, const std::string& to) = 0;
+    // Names (no path) of the files in dir that are neither hidden nor
+    // system, without subdirectories, in ascending order of name.
+    virtual FsError list_files(const std::string& dir, std::vector<std::string>& names) = 0;
+    // Creates one directory whose parent exists; already_exists if it is there.
+    virtual FsError create_directory(const std::string& path) = 0;
+    // Creates every missing directory of a path ending in a backslash.
+    virtual FsError make_directory_path(const std::string& path) = 0;
+    // Removes an empty directory.
+    virtual FsError remove_directory(const std::string& path) = 0;
+    virtual FsError get_attributes(const std::string& path, std::uint32_t& attributes) = 0;
+    virtual FsError set_attributes(const std::string& path, std::uint32_t attributes) = 0;
+};
+
+}  // namespace vh

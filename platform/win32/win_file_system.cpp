@@ -1,0 +1,138 @@
+#include "platform/win32/win_file_system.h"
+
+#include <windows.h>
+#include <imagehlp.h>
+
+#include <algorithm>
+
+#include "platform/names.h"
+#include "platform/win32/win_handle.h"
+
+namespace vh {
+
+FsError fs_error_from_win32(unsigned long code) {
+    switch (code) {
+        case ERROR_SUCCESS: return FsError::ok;
+        case ERROR_FILE_NOT_FOUND: return FsError::file_not_found;
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+        case ERROR_BAD_NETPATH:
+        case ERROR_BAD_NET_NAME: return FsError::path_not_found;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_WRITE_PROTECT: return FsError::access_denied;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION: return FsError::sharing_violation;
+        case ERROR_DIR_NOT_EMPTY: return FsError::dir_not_empty;
+        case ERROR_ALREADY_EXISTS:
+        case ERROR_FILE_EXISTS: return FsError::already_exists;
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME:
+        case ERROR_FILENAME_EXCED_RANGE: return FsError::invalid_name;
+        default: return FsError::other;
+    }
+}
+
+namespace {
+
+FsError last_error() {
+    return fs_error_from_win32(GetLastError());
+}
+
+FsError result(BOOL ok) {
+    return ok ? FsError::ok : last_error();
+}
+
+}  // namespace
+
+FsError WinFileSystem::read_file(const std::string& path, std::string& content) {
+    WinHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return last_error();
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 64 * 1024 * 1024)
+        return FsError::other;
+    std::string data(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD got = 0;
+    if (!data.empty() &&
+        (!ReadFile(file.get(), data.data(), static_cast<DWORD>(data.size()), &got, nullptr) ||
+         got != data.size()))
+        return last_error();
+    content = std::move(data);
+    return FsError::ok;
+}
+
+FsError WinFileSystem::write_file(const std::string& path, const std::string& content) {
+    WinHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return last_error();
+    DWORD written = 0;
+    if (!content.empty() &&
+        (!WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written,
+                    nullptr) ||
+         written != content.size()))
+        return last_error();
+    return file.close() ? FsError::ok : last_error();
+}
+
+FsError WinFileSystem::move_file_replacing(const std::string& from, const std::string& to) {
+    return result(MoveFileExA(from.c_str(), to.c_str(),
+                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+}
+
+FsError WinFileSystem::delete_file(const std::string& path) {
+    return result(DeleteFileA(path.c_str()));
+}
+
+FsError WinFileSystem::copy_file(const std::string& from, const std::string& to) {
+    return result(CopyFileA(from.c_str(), to.c_str(), FALSE));
+}
+
+FsError WinFileSystem::list_files(const std::string& dir, std::vector<std::string>& names) {
+    const DWORD attributes = GetFileAttributesA(dir.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return FsError::path_not_found;
+    std::string pattern = dir;
+    if (!pattern.empty() && pattern.back() != '\\') pattern += '\\';
+    pattern += '*';
+    WIN32_FIND_DATAA found{};
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    names.clear();
+    if (search == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        return code == ERROR_FILE_NOT_FOUND ? FsError::ok : fs_error_from_win32(code);
+    }
+    const DWORD skipped =
+        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    do {
+        if (!(found.dwFileAttributes & skipped)) names.emplace_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return name_less(a, b); });
+    return FsError::ok;
+}
+
+FsError WinFileSystem::create_directory(const std::string& path) {
+    return result(CreateDirectoryA(path.c_str(), nullptr));
+}
+
+FsError WinFileSystem::make_directory_path(const std::string& path) {
+    return result(MakeSureDirectoryPathExists(path.c_str()));
+}
+
+FsError WinFileSystem::remove_directory(const std::string& path) {
+    return result(RemoveDirectoryA(path.c_str()));
+}
+
+FsError WinFileSystem::get_attributes(const std::string& path, std::uint32_t& attributes) {
+    const DWORD value = GetFileAttributesA(path.c_str());
+    if (value == INVALID_FILE_ATTRIBUTES) return last_error();
+    attributes = value;
+    return FsError::ok;
+}
+
+FsError WinFileSystem::set_attributes(const std::string& path, std::uint32_t attributes) {
+    return result(SetFileAttributesA(path.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL));
+}
+
+}  // namespace vh

@@ -1,0 +1,26 @@
+// FileSystem on the Win32 ANSI file functions.
+#pragma once
+
+#include "platform/file_system.h"
+
+namespace vh {
+
+class WinFileSystem : public FileSystem {
+public:
+    FsError read_file(const std::string& path, std::string& content) override;
+    FsError write_file(const std::string& path, const std::string& content) override;
+    FsError move_file_replacing(const std::string& from, const std::string& to) override;
+    FsError delete_file(const std::string& path) override;
+    FsError copy_file(const std::string& from, const std::string& to) override;
+    FsError list_files(const std::string& dir, std::vector<std::string>& names) override;
+    FsError create_directory(const std::string& path) override;
+    FsError make_directory_path(const std::string& path) override;
+    FsError remove_directory(const std::string& path) override;
+    FsError get_attributes(const std::string& path, std::uint32_t& attributes) override;
+    FsError set_attributes(const std::string& path, std::uint32_t attributes) override;
+};
+
+// Maps a GetLastError code to the portable error.
+FsError fs_error_from_win32(unsigned long code);
+
+}  // namespace vh

@@ -1,0 +1,60 @@
+// Small RAII owners of Win32 handles.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace vh {
+
+// A kernel handle (file, process, thread); INVALID_HANDLE_VALUE and null
+// both mean "none".
+class WinHandle {
+public:
+    WinHandle() = default;
+    explicit WinHandle(HANDLE h) : h_(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
+    WinHandle(const WinHandle&) = delete;
+    WinHandle& operator=(const WinHandle&) = delete;
+    WinHandle(WinHandle&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
+    ~WinHandle() { close(); }
+    HANDLE get() const { return h_; }
+    explicit operator bool() const { return h_ != nullptr; }
+    bool close() {
+        if (!h_) return true;
+        return CloseHandle(std::exchange(h_, nullptr)) != 0;
+    }
+
+private:
+    HANDLE h_ = nullptr;
+};
+
+// A GDI object (font, brush, bitmap).
+template <typename T>
+class GdiObject {
+public:
+    GdiObject() = default;
+    explicit GdiObject(T object) : object_(object) {}
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+    GdiObject(GdiObject&& other) noexcept : object_(std::exchange(other.object_, nullptr)) {}
+    GdiObject& operator=(GdiObject&& other) noexcept {
+        reset(std::exchange(other.object_, nullptr));
+        return *this;
+    }
+    ~GdiObject() { reset(); }
+    T get() const { return object_; }
+    explicit operator bool() const { return object_ != nullptr; }
+    void reset(T object = nullptr) {
+        if (object_) DeleteObject(object_);
+        object_ = object;
+    }
+
+private:
+    T object_ = nullptr;
+};
+
+using Font = GdiObject<HFONT>;
+using Brush = GdiObject<HBRUSH>;
+using Bitmap = GdiObject<HBITMAP>;
+
+}  // namespace vh

@@ -1,0 +1,177 @@
+// How the file system behaves, checked against the fake natively and against
+// Windows under Wine, so that the fake stays a faithful stand-in.
+#include <algorithm>
+
+#include "tests/interface/fixture.h"
+
+namespace vh::testing {
+namespace {
+
+using FileSystemTest = PlatformTest;
+
+TEST_F(FileSystemTest, WriteReadReplaceAndDeleteKeepExactBytes) {
+    const std::string bytes("a\0b\r\n\xC0\xFF", 7);
+    ASSERT_EQ(fs.write_file(path("x.txt"), bytes), FsError::ok);
+    std::string read;
+    ASSERT_EQ(fs.read_file(path("x.txt"), read), FsError::ok);
+    EXPECT_EQ(read, bytes);
+    ASSERT_EQ(fs.write_file(path("x.txt"), "short"), FsError::ok);
+    ASSERT_EQ(fs.read_file(path("x.txt"), read), FsError::ok);
+    EXPECT_EQ(read, "short");
+    ASSERT_EQ(fs.write_file(path("y.txt"), ""), FsError::ok);
+    ASSERT_EQ(fs.read_file(path("y.txt"), read), FsError::ok);
+    EXPECT_EQ(read, "");
+    EXPECT_EQ(fs.delete_file(path("x.txt")), FsError::ok);
+    EXPECT_EQ(fs.read_file(path("x.txt"), read), FsError::file_not_found);
+}
+
+TEST_F(FileSystemTest, MissingFileAndMissingDirectoryAreTold) {
+    std::string read;
+    EXPECT_EQ(fs.read_file(path("x.txt"), read), FsError::file_not_found);
+    EXPECT_EQ(fs.read_file(path("deep\\x.txt"), read), FsError::path_not_found);
+    EXPECT_EQ(fs.write_file(path("deep\\x.txt"), "1"), FsError::path_not_found);
+    EXPECT_EQ(fs.delete_file(path("x.txt")), FsError::file_not_found);
+    EXPECT_EQ(fs.delete_file(path("deep\\x.txt")), FsError::path_not_found);
+    std::vector<std::string> names;
+    EXPECT_EQ(fs.list_files(path("deep"), names), FsError::path_not_found);
+    EXPECT_EQ(fs.copy_file(path("x.txt"), path("y.txt")), FsError::file_not_found);
+    EXPECT_NE(fs.remove_directory(path("deep")), FsError::ok);
+}
+
+TEST_F(FileSystemTest, NamesIgnoreCaseButKeepIt) {
+    ASSERT_EQ(fs.write_file(path("File.TXT"), "1"), FsError::ok);
+    std::string read;
+    EXPECT_EQ(fs.read_file(path("file.txt"), read), FsError::ok);
+    ASSERT_EQ(fs.write_file(path("FILE.txt"), "2"), FsError::ok);
+    std::vector<std::string> names;
+    ASSERT_EQ(fs.list_files(sandbox, names), FsError::ok);
+    EXPECT_EQ(names, std::vector<std::string>{"File.TXT"});
+    ASSERT_EQ(fs.read_file(path("File.TXT"), read), FsError::ok);
+    EXPECT_EQ(read, "2");
+    // Cyrillic letters fold too on a 1251 system.
+    ASSERT_EQ(fs.write_file(path("данные.txt"), "3"), FsError::ok);
+    EXPECT_EQ(fs.read_file(path("ДАННЫЕ.TXT"), read), FsError::ok);
+    EXPECT_EQ(read, "3");
+}
+
+TEST_F(FileSystemTest, ListingSkipsHiddenSystemAndDirectoriesInNameOrder) {
+    for (const char* n : {"c", "a", "B", "hidden.txt", "system.txt", "ro.txt"})
+        ASSERT_EQ(fs.write_file(path(n), n), FsError::ok);
+    ASSERT_EQ(fs.create_directory(path("sub")), FsError::ok);
+    ASSERT_EQ(fs.set_attributes(path("hidden.txt"), attr::hidden), FsError::ok);
+    ASSERT_EQ(fs.set_attributes(path("system.txt"), attr::system), FsError::ok);
+    ASSERT_EQ(fs.set_attributes(path("ro.txt"), attr::read_only), FsError::ok);
+    std::vector<std::string> names;
+    ASSERT_EQ(fs.list_files(sandbox, names), FsError::ok);
+    EXPECT_EQ(names, (std::vector<std::string>{"a", "B", "c", "ro.txt"}));
+    std::uint32_t a = 0;
+    ASSERT_EQ(fs.get_attributes(path("sub"), a), FsError::ok);
+    EXPECT_TRUE(a & attr::directory);
+    ASSERT_EQ(fs.get_attributes(path("ro.txt"), a), FsError::ok);
+    EXPECT_TRUE(a & attr::read_only);
+    ASSERT_EQ(fs.list_files(path("sub"), names), FsError::ok);
+    EXPECT_TRUE(names.empty());
+}
+
+TEST_F(FileSystemTest, ReadOnlyFilesRefuseChangeUntilTheAttributeIsCleared) {
+    ASSERT_EQ(fs.write_file(path("ro.txt"), "keep"), FsError::ok);
+    ASSERT_EQ(fs.set_attributes(path("ro.txt"), attr::read_only), FsError::ok);
+    EXPECT_EQ(fs.delete_file(path("ro.txt")), FsError::access_denied);
+    EXPECT_EQ(fs.write_file(path("ro.txt"), "lost"), FsError::access_denied);
+    ASSERT_EQ(fs.write_file(path("x.txt"), "new"), FsError::ok);
+    EXPECT_EQ(fs.move_file_replacing(path("x.txt"), path("ro.txt")), FsError::access_denied);
+    EXPECT_EQ(fs.copy_file(path("x.txt"), path("ro.txt")), FsError::access_denied);
+    std::string read;
+    ASSERT_EQ(fs.read_file(path("ro.txt"), read), FsError::ok);
+    EXPECT_EQ(read, "keep");
+    ASSERT_EQ(fs.set_attributes(path("ro.txt"), attr::archive), FsError::ok);
+    EXPECT_EQ(fs.delete_file(path("ro.txt")), FsError::ok);
+}
+
+TEST_F(FileSystemTest, HiddenAndSystemFilesAreNotReplacedByAPlainCreate) {
+    ASSERT_EQ(fs.write_file(path("hidden.txt"), "keep"), FsError::ok);
+    ASSERT_EQ(fs.set_attributes(path("hidden.txt"), attr::hidden), FsError::ok);
+    EXPECT_EQ(fs.write_file(path("hidden.txt"), "lost"), FsError::access_denied);
+    std::string read;
+    ASSERT_EQ(fs.read_file(path("hidden.txt"), read), FsError::ok);
+    EXPECT_EQ(read, "keep");
+    EXPECT_EQ(fs.delete_file(path("hidden.txt")), FsError::ok);
+}
+
+TEST_F(FileSystemTest, AFileInUseCanBeReadButNotDeletedOrReplaced) {
+    ASSERT_EQ(fs.write_file(path("x.txt"), "running"), FsError::ok);
+    ASSERT_EQ(fs.write_file(path("y.txt"), "other"), FsError::ok);
+    {
+        auto held = hold_in_use(path("x.txt"));
+        std::string read;
+        EXPECT_EQ(fs.read_file(path("x.txt"), read), FsError::ok);
+        EXPECT_EQ(read, "running");
+        EXPECT_EQ(fs.delete_file(path("x.txt")), FsError::sharing_violation);
+        EXPECT_EQ(fs.write_file(path("x.txt"), "lost"), FsError::sharing_violation);
+        EXPECT_NE(fs.move_file_replacing(path("y.txt"), path("x.txt")), FsError::ok);
+    }
+    EXPECT_EQ(fs.delete_file(path("x.txt")), FsError::ok);
+}
+
+TEST_F(FileSystemTest, MoveReplacesTheTargetInOneStep) {
+    ASSERT_EQ(fs.write_file(path("x.txt"), "old"), FsError::ok);
+    ASSERT_EQ(fs.write_file(path("settings.tmp"), "new"), FsError::ok);
+    ASSERT_EQ(fs.move_file_replacing(path("settings.tmp"), path("x.txt")), FsError::ok);
+    std::string read;
+    ASSERT_EQ(fs.read_file(path("x.txt"), read), FsError::ok);
+    EXPECT_EQ(read, "new");
+    EXPECT_EQ(fs.read_file(path("settings.tmp"), read), FsError::file_not_found);
+    EXPECT_EQ(fs.move_file_replacing(path("settings.tmp"), path("x.txt")),
+              FsError::file_not_found);
+}
+
+TEST_F(FileSystemTest, CopyReplacesAnExistingTarget) {
+    ASSERT_EQ(fs.write_file(path("x.txt"), "source"), FsError::ok);
+    ASSERT_EQ(fs.write_file(path("y.txt"), "old target"), FsError::ok);
+    ASSERT_EQ(fs.copy_file(path("x.txt"), path("y.txt")), FsError::ok);
+    std::string read;
+    ASSERT_EQ(fs.read_file(path("y.txt"), read), FsError::ok);
+    EXPECT_EQ(read, "source");
+    EXPECT_EQ(fs.copy_file(path("x.txt"), path("deep\\y.txt")), FsError::path_not_found);
+}
+
+TEST_F(FileSystemTest, DirectoriesAreCreatedOneLevelOrAlongAWholePath) {
+    EXPECT_EQ(fs.create_directory(path("deep\\sub")), FsError::path_not_found);
+    ASSERT_EQ(fs.make_directory_path(path("deep\\sub\\")), FsError::ok);
+    EXPECT_EQ(fs.make_directory_path(path("deep\\sub\\")), FsError::ok);
+    EXPECT_EQ(fs.create_directory(path("deep\\sub")), FsError::already_exists);
+    ASSERT_EQ(fs.write_file(path("deep\\sub\\x.txt"), "1"), FsError::ok);
+    EXPECT_EQ(fs.remove_directory(path("deep\\sub")), FsError::dir_not_empty);
+    ASSERT_EQ(fs.delete_file(path("deep\\sub\\x.txt")), FsError::ok);
+    EXPECT_EQ(fs.remove_directory(path("deep\\sub")), FsError::ok);
+    EXPECT_EQ(fs.remove_directory(path("deep")), FsError::ok);
+}
+
+TEST_F(FileSystemTest, AHiddenFileKeepsItsDirectoryFromBeingRemoved) {
+    ASSERT_EQ(fs.create_directory(path("sub")), FsError::ok);
+    ASSERT_EQ(fs.write_file(path("sub\\hidden.txt"), "h"), FsError::ok);
+    ASSERT_EQ(fs.set_attributes(path("sub\\hidden.txt"), attr::hidden), FsError::ok);
+    std::vector<std::string> names;
+    ASSERT_EQ(fs.list_files(path("sub"), names), FsError::ok);
+    EXPECT_TRUE(names.empty());
+    EXPECT_EQ(fs.remove_directory(path("sub")), FsError::dir_not_empty);
+}
+
+TEST_F(FileSystemTest, DotDotAndTrailingDotsResolveAsWindowsDoes) {
+    ASSERT_EQ(fs.create_directory(path("sub")), FsError::ok);
+    // "sub\..\x.txt" is x.txt in the sandbox itself.
+    ASSERT_EQ(fs.write_file(path("sub\\..\\x.txt"), "up"), FsError::ok);
+    std::string read;
+    ASSERT_EQ(fs.read_file(path("x.txt"), read), FsError::ok);
+    EXPECT_EQ(read, "up");
+    // Trailing dots and blanks of a name are dropped.
+    ASSERT_EQ(fs.write_file(path("y.txt. ."), "dots"), FsError::ok);
+    ASSERT_EQ(fs.read_file(path("y.txt"), read), FsError::ok);
+    EXPECT_EQ(read, "dots");
+    EXPECT_NE(fs.write_file(path("a?b"), "x"), FsError::ok);
+    EXPECT_NE(fs.write_file(path("a*b"), "x"), FsError::ok);
+    EXPECT_NE(fs.write_file(path("a|b"), "x"), FsError::ok);
+}
+
+}  // namespace
+}  // namespace vh::testing

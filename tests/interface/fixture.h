@@ -1,0 +1,42 @@
+// The platform interface tests run twice: natively against the in-memory
+// fakes and under Wine against the Win32 implementations. Each backend
+// provides these functions; the tests see only the interfaces.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/file_system.h"
+#include "platform/registry.h"
+
+namespace vh::testing {
+
+FileSystem& file_system_under_test();
+Registry& registry_under_test();
+
+// Keeps a file open the way a running program keeps its own file: others
+// may read it but not write, rename or delete it. Released on destruction.
+class InUse {
+public:
+    virtual ~InUse() = default;
+};
+std::unique_ptr<InUse> hold_in_use(const std::string& path);
+
+// Removes a whole tree, clearing attributes first; missing is fine.
+void remove_tree(const std::string& path);
+
+// A fresh, empty sandbox directory for each test.
+class PlatformTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    std::string path(const std::string& relative) const { return sandbox + "\\" + relative; }
+
+    FileSystem& fs = file_system_under_test();
+    Registry& registry = registry_under_test();
+    const std::string sandbox = "C:\\vh_interface_test";
+};
+
+}  // namespace vh::testing

@@ -1,0 +1,38 @@
+#include "platform/fake/fake_file_system.h"
+#include "platform/fake/fake_registry.h"
+#include "tests/interface/fixture.h"
+
+namespace vh::testing {
+
+namespace {
+FakeFileSystem& fake_fs() {
+    static FakeFileSystem fs;
+    return fs;
+}
+
+class FakeInUse : public InUse {
+public:
+    explicit FakeInUse(std::string path) : path_(std::move(path)) {
+        fake_fs().set_in_use(path_, true);
+    }
+    ~FakeInUse() override { fake_fs().set_in_use(path_, false); }
+
+private:
+    std::string path_;
+};
+}  // namespace
+
+FileSystem& file_system_under_test() {
+    return fake_fs();
+}
+
+Registry& registry_under_test() {
+    static FakeRegistry registry;
+    return registry;
+}
+
+std::unique_ptr<InUse> hold_in_use(const std::string& path) {
+    return std::make_unique<FakeInUse>(path);
+}
+
+}  // namespace vh::testing

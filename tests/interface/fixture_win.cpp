@@ -1,0 +1,36 @@
+#include <windows.h>
+
+#include "platform/win32/win_file_system.h"
+#include "platform/win32/win_handle.h"
+#include "platform/win32/win_registry.h"
+#include "tests/interface/fixture.h"
+
+namespace vh::testing {
+
+namespace {
+class WinInUse : public InUse {
+public:
+    explicit WinInUse(const std::string& path)
+        : file_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+
+private:
+    WinHandle file_;
+};
+}  // namespace
+
+FileSystem& file_system_under_test() {
+    static WinFileSystem fs;
+    return fs;
+}
+
+Registry& registry_under_test() {
+    static WinRegistry registry;
+    return registry;
+}
+
+std::unique_ptr<InUse> hold_in_use(const std::string& path) {
+    return std::make_unique<WinInUse>(path);
+}
+
+}  // namespace vh::testing
