@@ -1,0 +1,48 @@
+// The state the console window keeps for all its parts: the settings that
+// live in the settings file, and the counters and texts the window shares.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vh {
+
+// The installation tree, a fixed place.
+inline constexpr const char* install_dir = "C:\\Tessarimondale\\Varnholde";
+inline constexpr const char* settings_path = "C:\\Tessarimondale\\Varnholde\\us_param.par";
+inline constexpr const char* skin_path_prefix = "C:\\Tessarimondale\\Varnholde\\Skins\\skin_";
+inline constexpr const char* program_alias_dir =
+    "C:\\Tessarimondale\\Varnholde\\Alliases\\Exe_files\\";
+inline constexpr const char* folder_alias_dir = "C:\\Tessarimondale\\Varnholde\\Alliases\\Dirs\\";
+
+struct Settings {
+    std::string skin_path;
+    std::int16_t skin_number = 0;
+    std::int16_t font_color = 0;
+    std::int16_t open_interval = 0;
+    std::string settings_text;  // the file as read at start-up
+};
+
+// The look the console shows before (or without) a settings file: no skin,
+// colour code 1, the timer's designed 200 ms.
+inline Settings designed_settings() {
+    Settings s;
+    s.font_color = 1;
+    s.open_interval = 200;
+    return s;
+}
+
+constexpr int history_lines = 6;  // Label1(0) newest .. Label1(5) oldest
+
+struct ConsoleState {
+    Settings settings = designed_settings();
+    std::int16_t history_pos = 0;
+    std::int16_t twips_x = 15;
+    std::string win_dir;
+};
+
+// A number as the programs write it: a blank before 0 and above, a minus
+// sign before a negative value ("  1" is never produced: exactly one blank).
+std::string number_text(long value);
+
+}  // namespace vh
