@@ -1,0 +1,43 @@
+// The settings file "us_param.par": one 53-character line and CR LF, made
+// of the skin path, the colour code and the right-aligned timer interval.
+#pragma once
+
+#include <string>
+
+#include "console/console_state.h"
+#include "console/console_view.h"
+#include "platform/file_system.h"
+
+namespace vh {
+
+constexpr std::size_t settings_file_length = 55;
+
+enum class SettingsOutcome {
+    applied,       // skin, colour and interval taken from the file
+    no_file,       // nothing read: the designed look stays
+    unreadable,    // the file exists but cannot be read
+    wrong_length,  // not 55 characters: rejected as a whole
+    skin_missing,  // colour and interval applied, the picture is not there
+    skin_unusable, // colour and interval applied, the picture did not load
+    bad_interval,  // skin and colour applied, the interval field is no number
+};
+
+// Reads the file at start-up and applies what it holds to the window. What
+// is not read keeps the designed value, so that what the next unload writes
+// is what the console showed.
+SettingsOutcome load_settings(FileSystem& fs, ConsoleView& view, Settings& settings,
+                              const std::string& path = settings_path);
+
+// The file's content for the settings in memory, written whatever they hold.
+std::string format_settings(const Settings& settings);
+
+// Writes the settings at unload: the new content goes to a temporary file in
+// the same directory that then replaces the old file in one step, so an
+// interrupted write never loses the user's settings. Failure changes nothing.
+FsError save_settings(FileSystem& fs, const Settings& settings,
+                      const std::string& path = settings_path);
+
+// The interval field: digits with blanks around, as a 16-bit number.
+bool parse_interval_field(const std::string& field, std::int16_t& value);
+
+}  // namespace vh

@@ -1,0 +1,245 @@
+// The settings file: what start-up reads and applies, and what unload writes.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "console/settings.h"
+#include "platform/fake/fake_file_system.h"
+
+namespace vh {
+namespace {
+
+// Records what the settings reader applies to the window.
+class ApplyingView : public ConsoleView {
+public:
+    std::string input_text() override { return {}; }
+    void set_input_text(const std::string&) override {}
+    std::string history_line(int) override { return {}; }
+    void set_history_line(int, const std::string&) override {}
+    bool visible() override { return true; }
+    void set_visible(bool) override {}
+    void show_about() override {}
+    void set_text_color(const TextColor& c) override { color = c; }
+    LoadResult load_skin(const std::string& path) override {
+        skin_requested = path;
+        if (!pictures.count(path)) return LoadResult::file_not_found;
+        skin = path;
+        return LoadResult::ok;
+    }
+    void set_timer_interval(int ms) override { interval = ms; }
+    void unload_and_exit() override {}
+
+    std::set<std::string> pictures;  // the picture files that exist
+    std::string skin, skin_requested;
+    TextColor color{true};
+    int interval = 200;
+};
+
+const std::string skin1 = "C:\\Tessarimondale\\Varnholde\\Skins\\skin_ 1.jpg";
+const std::string example = skin1 + " 1   200\r\n";
+
+struct SettingsTest : ::testing::Test {
+    FakeFileSystem fs;
+    ApplyingView view;
+    Settings settings = designed_settings();
+
+    SettingsOutcome load(const std::string& content) {
+        fs.put_file(settings_path, content);
+        return load_settings(fs, view, settings);
+    }
+};
+
+TEST_F(SettingsTest, TheExampleFileIsAppliedAndWrittenBackByteForByte) {
+    ASSERT_EQ(example.size(), 55u);
+    view.pictures.insert(skin1);
+    EXPECT_EQ(load(example), SettingsOutcome::applied);
+    EXPECT_EQ(settings.skin_path, skin1);
+    EXPECT_EQ(settings.skin_number, 1);
+    EXPECT_EQ(settings.font_color, 1);
+    EXPECT_EQ(settings.open_interval, 200);
+    EXPECT_EQ(settings.settings_text, example);
+    EXPECT_EQ(view.skin, skin1);
+    EXPECT_TRUE(view.color.system_window);
+    EXPECT_EQ(view.interval, 200);
+    EXPECT_EQ(format_settings(settings), example);
+    ASSERT_EQ(save_settings(fs, settings), FsError::ok);
+    EXPECT_EQ(fs.content(settings_path), example);
+}
+
+TEST_F(SettingsTest, EveryOtherLengthIsRejectedAndTheDesignedLookStays) {
+    for (std::size_t length = 0; length <= 60; ++length) {
+        if (length == 55) continue;
+        SCOPED_TRACE(length);
+        std::string text = (example + example).substr(0, length);
+        view = ApplyingView{};
+        view.pictures.insert(skin1);
+        settings = designed_settings();
+        EXPECT_EQ(load(text), SettingsOutcome::wrong_length);
+        EXPECT_EQ(settings.settings_text, text);
+        EXPECT_EQ(settings.skin_path, "");
+        EXPECT_EQ(settings.font_color, 1);
+        EXPECT_EQ(settings.open_interval, 200);
+        EXPECT_EQ(view.skin_requested, "");
+        EXPECT_EQ(view.interval, 200);
+    }
+}
+
+TEST_F(SettingsTest, ColourDigitsOutsideTheTableColourLikeCodeOneButAreKept) {
+    struct Case { char digit; std::int16_t code; bool system; std::uint8_t r, g, b; };
+    const Case cases[] = {
+        {'0', 0, true, 255, 255, 255}, {'1', 1, true, 255, 255, 255},
+        {'2', 2, false, 255, 255, 0},  {'4', 4, false, 255, 0, 0},
+        {'6', 6, false, 0, 0, 255},    {'7', 7, true, 255, 255, 255},
+        {'8', 8, true, 255, 255, 255}, {'9', 9, true, 255, 255, 255},
+        {'x', 0, true, 255, 255, 255},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.digit);
+        std::string text = example;
+        text[46] = c.digit;
+        view.pictures.insert(skin1);
+        EXPECT_EQ(load(text), SettingsOutcome::applied);
+        EXPECT_EQ(settings.font_color, c.code);
+        EXPECT_EQ(view.color.system_window, c.system);
+        if (!c.system) EXPECT_EQ(view.color, (TextColor{false, c.r, c.g, c.b}));
+    }
+}
+
+TEST_F(SettingsTest, ANegativeColourIsWrittenWithItsSignAndReadBackAsTheDigit) {
+    settings.skin_path = skin1;
+    settings.font_color = -4;
+    const std::string written = format_settings(settings);
+    EXPECT_EQ(written, skin1 + "-4   200\r\n");
+    view.pictures.insert(skin1);
+    EXPECT_EQ(load(written), SettingsOutcome::applied);
+    EXPECT_EQ(settings.font_color, 4);
+}
+
+TEST_F(SettingsTest, IntervalsAreRightAlignedInSixCharactersAndReadBack) {
+    struct Case { std::int16_t interval; const char* field; };
+    const Case cases[] = {{0, "     0"}, {5, "     5"}, {200, "   200"}, {10000, " 10000"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.interval);
+        settings.skin_path = skin1;
+        settings.font_color = 1;
+        settings.open_interval = c.interval;
+        const std::string written = format_settings(settings);
+        EXPECT_EQ(written, skin1 + " 1" + c.field + "\r\n");
+        view.pictures.insert(skin1);
+        settings = designed_settings();
+        EXPECT_EQ(load(written), SettingsOutcome::applied);
+        EXPECT_EQ(settings.open_interval, c.interval);
+        EXPECT_EQ(view.interval, c.interval);  // 0 stops the timer
+    }
+}
+
+TEST_F(SettingsTest, ANonNumericIntervalKeepsTheDesignedIntervalButAppliesTheRest) {
+    for (const char* field : {"  abc", " 2 00", "99999", "     ", "  1.5"}) {
+        SCOPED_TRACE(field);
+        std::string text = example;
+        text.replace(48, 5, field);
+        settings = designed_settings();
+        view = ApplyingView{};
+        view.pictures.insert(skin1);
+        EXPECT_EQ(load(text), SettingsOutcome::bad_interval);
+        EXPECT_EQ(settings.skin_path, skin1);
+        EXPECT_EQ(settings.font_color, 1);
+        EXPECT_EQ(settings.open_interval, 200);
+        EXPECT_EQ(view.interval, 200);
+    }
+}
+
+TEST_F(SettingsTest, WithoutAFileTheDesignedSettingsAreWrittenNotZeros) {
+    // No installation directory, then a directory without the file.
+    EXPECT_EQ(load_settings(fs, view, settings), SettingsOutcome::unreadable);
+    fs.put_directory("C:\\Tessarimondale\\Varnholde");
+    EXPECT_EQ(load_settings(fs, view, settings), SettingsOutcome::no_file);
+    ASSERT_EQ(save_settings(fs, settings), FsError::ok);
+    const std::string written = *fs.content(settings_path);
+    EXPECT_EQ(written, " 1   200\r\n");
+    EXPECT_EQ(written.size(), 10u);  // rejected at the next start by its length
+    // A skin set during such a run makes the file well-formed with what the
+    // console showed: colour code 1 and a running timer.
+    settings.skin_number = 3;
+    settings.skin_path = skin_path_prefix + number_text(3) + ".jpg";
+    ASSERT_EQ(save_settings(fs, settings), FsError::ok);
+    settings = designed_settings();
+    const std::string skin3 = skin_path_prefix + std::string(" 3.jpg");
+    view.pictures.insert(skin3);
+    EXPECT_EQ(load_settings(fs, view, settings), SettingsOutcome::applied);
+    EXPECT_EQ(settings.skin_number, 3);
+    EXPECT_EQ(settings.font_color, 1);
+    EXPECT_EQ(settings.open_interval, 200);
+}
+
+TEST_F(SettingsTest, AMissingSkinStillAppliesAndKeepsTheFilesColourAndInterval) {
+    std::string text = example;
+    text[46] = '5';
+    text.replace(48, 5, "   50");
+    EXPECT_EQ(load(text), SettingsOutcome::skin_missing);
+    EXPECT_EQ(settings.skin_path, skin1);
+    EXPECT_EQ(settings.skin_number, 1);
+    EXPECT_EQ(settings.font_color, 5);
+    EXPECT_EQ(settings.open_interval, 50);
+    EXPECT_EQ(view.color, (TextColor{false, 0, 255, 0}));
+    EXPECT_EQ(view.interval, 50);
+    EXPECT_EQ(format_settings(settings), text);
+}
+
+TEST_F(SettingsTest, ASkinDigitThatIsNoDigitGivesSkinZero) {
+    std::string text = example;
+    text[40] = 'x';
+    load(text);
+    EXPECT_EQ(settings.skin_number, 0);
+}
+
+TEST_F(SettingsTest, LongerSkinNumbersAreWrittenButRejectedAtTheNextStart) {
+    for (std::int16_t skin : {12, -3}) {
+        SCOPED_TRACE(skin);
+        settings = designed_settings();
+        settings.skin_number = skin;
+        settings.skin_path = skin_path_prefix + number_text(skin) + ".jpg";
+        fs.put_directory("C:\\Tessarimondale\\Varnholde");
+        ASSERT_EQ(save_settings(fs, settings), FsError::ok);
+        EXPECT_EQ(fs.content(settings_path)->size(), skin == 12 ? 56u : 55u);
+        settings = designed_settings();
+        const SettingsOutcome outcome = load_settings(fs, view, settings);
+        if (skin == 12) EXPECT_EQ(outcome, SettingsOutcome::wrong_length);
+        // "-3" keeps the length of " 3": the digit is read without its sign.
+        if (skin == -3) EXPECT_EQ(settings.skin_number, 3);
+    }
+}
+
+TEST_F(SettingsTest, AFailedWriteLeavesTheOldFileWholeAndNoTemporaryBehind) {
+    fs.put_file(settings_path, example);
+    Settings changed = designed_settings();
+    changed.skin_path = skin1;
+    changed.font_color = 3;
+    // The temporary file cannot be written: the old file stays.
+    fs.fail_operation(1);
+    EXPECT_NE(save_settings(fs, changed), FsError::ok);
+    EXPECT_EQ(fs.content(settings_path), example);
+    // The replacement step fails: the old file stays, the temporary is gone.
+    fs.fail_operation(2);
+    EXPECT_NE(save_settings(fs, changed), FsError::ok);
+    EXPECT_EQ(fs.content(settings_path), example);
+    EXPECT_FALSE(fs.exists("C:\\Tessarimondale\\Varnholde\\us_param.tmp"));
+    // A read-only settings file is left as it is.
+    fs.set_attributes(settings_path, attr::read_only);
+    EXPECT_EQ(save_settings(fs, changed), FsError::access_denied);
+    EXPECT_EQ(fs.content(settings_path), example);
+    // No installation directory at all: nothing is written anywhere.
+    FakeFileSystem empty;
+    const auto before = empty.snapshot();
+    EXPECT_EQ(save_settings(empty, changed), FsError::path_not_found);
+    EXPECT_EQ(empty.snapshot(), before);
+}
+
+TEST_F(SettingsTest, AnUnreadableFileIsToldApartFromAMissingOne) {
+    fs.put_directory(settings_path);  // a directory where the file should be
+    EXPECT_EQ(load_settings(fs, view, settings), SettingsOutcome::unreadable);
+    EXPECT_EQ(settings.open_interval, 200);
+}
+
+}  // namespace
+}  // namespace vh
