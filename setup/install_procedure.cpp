@@ -1,0 +1,247 @@
+#include "setup/install_procedure.h"
+
+#include <cstdint>
+#include <vector>
+
+#include "shared/registry_strings.h"
+
+namespace vh {
+
+namespace {
+
+constexpr const char* checking_text = "   Проверка целостности пакета установки.";
+constexpr const char* few_files_suffix = " файла из 14 файлов";
+constexpr const char* skins_suffix = " файлов из 10 файлов";
+constexpr const char* folder_prefix = "Создание папки: ";
+constexpr const char* copying_text = "Копирование ";
+constexpr const char* copying_prefix = "Копирование :";
+constexpr const char* aborted = "). Установка прервана.";
+
+// The five files in the package folder itself, with their installed places.
+struct PackageFile {
+    const char* source;
+    const char* destination;
+};
+constexpr PackageFile program_files[] = {
+    {"Ivel.bmp", "C:\\Tessarimondale\\Varnholde\\KSR_Icon.ico"},
+    {"Func.bin", "C:\\Tessarimondale\\Varnholde\\ReadMe.txt"},
+    {"Pos_set_par.ksr", "C:\\Tessarimondale\\Varnholde\\us_param.par"},
+    {"Principal._x_", "C:\\Tessarimondale\\Varnholde\\Varnholde.exe"},
+    {"Principial_un._x_", "C:\\Tessarimondale\\Varnholde\\Uninstall.exe"},
+};
+constexpr PackageFile shortcuts[] = {
+    {"Varnholde", "\\Varnholde.lnk"},
+    {"ReadMe", "\\ReadMe.lnk"},
+    {"Удаление Varnholde", "\\Удаление Varnholde.lnk"},
+};
+constexpr const char* tree_folders[] = {
+    "C:\\Tessarimondale\\Varnholde\\Skins\\",
+    "C:\\Tessarimondale\\Varnholde\\Alliases\\Dirs\\",
+    "C:\\Tessarimondale\\Varnholde\\Alliases\\Exe_files\\",
+};
+constexpr const char* skins_prefix = "C:\\Tessarimondale\\Varnholde\\Skins\\skin_";
+
+class Installation {
+public:
+    Installation(FileSystem& fs, Registry& registry, InstallerView& view, std::string package)
+        : fs_(fs), registry_(registry), view_(view), package_(std::move(package)) {}
+
+    InstallResult run() {
+        view_.set_next_visible(false);
+        view_.set_exit_visible(false);
+        view_.set_status_text(checking_text);
+        // Every pass runs, so that the counts of all three are shown.
+        bool complete = check(first_pass());
+        complete = check(second_pass()) && complete;
+        complete = check(third_pass()) && complete;
+        if (!complete) return InstallResult::broken_package;
+        return install() ? InstallResult::installed : InstallResult::failed;
+    }
+
+private:
+    std::vector<std::string> list(const std::string& dir) {
+        std::vector<std::string> names;
+        if (fs_.list_files(dir, names) != FsError::ok) names.clear();
+        return names;
+    }
+
+    void show_count(long count, const char* suffix) {
+        view_.set_count_text(count_text(count, suffix));
+    }
+
+    // The five files that the copies below read.
+    bool first_pass() {
+        std::int16_t counter = 0;
+        for (const std::string& name : list(package_))
+            for (const PackageFile& file : program_files)
+                if (name == file.source) show_count(++counter, few_files_suffix);
+        return counter >= 5;
+    }
+
+    // The unbroken run data1.ksr, data2.ksr, ... in name order.
+    bool second_pass() {
+        std::int16_t counter = 1;
+        for (const std::string& name : list(package_ + "\\Data")) {
+            const std::string digits = std::to_string(counter);
+            if (name == "data" + digits.substr(digits.size() - 1) + ".ksr")
+                show_count(++counter + 3, skins_suffix);
+        }
+        return counter >= 7;
+    }
+
+    bool third_pass() {
+        std::int16_t counter = 11;
+        for (const std::string& name : list(package_ + "\\Datalnk"))
+            for (const PackageFile& link : shortcuts)
+                if (name == link.source) show_count(++counter, few_files_suffix);
+        return counter >= 14;
+    }
+
+    bool check(bool passed) {
+        if (!passed) {
+            view_.beep();
+            view_.set_main_enabled(false);
+            view_.show_error_dialog(broken_package_message);
+        }
+        return passed;
+    }
+
+    bool install() {
+        view_.set_progress(progress_ = 0);
+        view_.set_count_visible(false);
+        view_.set_status_font_size(8);
+        for (const char* folder : tree_folders)
+            if (!make_tree_folder(folder)) return false;
+        if (!make_start_menu_folder()) return false;
+        view_.set_progress_visible(true);
+        if (!copy_skins() || !copy_program_files() || !copy_shortcuts()) return false;
+        return finish();
+    }
+
+    void step() { view_.set_progress(progress_ = progress_step(progress_)); }
+
+    bool fail(const std::string& message) {
+        view_.beep();
+        view_.set_progress_visible(false);
+        view_.set_status_text(message);
+        view_.set_exit_visible(true);
+        return false;
+    }
+
+    bool make_tree_folder(const std::string& path) {
+        view_.set_status_text(folder_prefix + path);
+        const FsError e = fs_.make_directory_path(path);
+        if (e != FsError::ok) return fail_folder(path, e);
+        step();
+        return true;
+    }
+
+    // An existing folder is an earlier installation's: its files are replaced.
+    bool make_start_menu_folder() {
+        start_menu_ = getstring(registry_, hkey_local_machine, shell_folders_key,
+                                "Common Programs") +
+                      "\\Varnholde";
+        view_.set_status_text(folder_prefix + start_menu_);
+        const FsError e = fs_.create_directory(start_menu_);
+        if (e != FsError::ok && e != FsError::already_exists) return fail_folder(start_menu_, e);
+        step();
+        return true;
+    }
+
+    bool fail_folder(const std::string& path, FsError e) {
+        return fail("Не удалось создать папку " + path + " (" + failure_reason(e) + aborted);
+    }
+
+    // Copies package_\source_name to destination; false after reporting.
+    bool copy(const std::string& source_name, const std::string& destination) {
+        const FsError e = fs_.copy_file(package_ + "\\" + source_name, destination);
+        if (e == FsError::ok) return true;
+        return fail("Не удалось скопировать " + source_name + " в " + destination + " (" +
+                    failure_reason(e) + aborted);
+    }
+
+    bool copy_skins() {
+        view_.set_status_text(copying_text);
+        for (char n = '1'; n <= '6'; ++n) {
+            const std::string destination = skins_prefix + std::string(" ") + n + ".jpg";
+            if (!copy("Data\\data" + std::string(1, n) + ".ksr", destination)) return false;
+            view_.set_status_text(copying_prefix + destination);
+        }
+        step();
+        return true;
+    }
+
+    bool copy_program_files() {
+        for (const PackageFile& file : program_files) {
+            view_.set_status_text(copying_prefix + std::string(file.destination));
+            if (!copy(file.source, file.destination)) return false;
+            step();
+        }
+        return true;
+    }
+
+    bool copy_shortcuts() {
+        for (const PackageFile& link : shortcuts) {
+            const std::string destination = start_menu_ + link.destination;
+            view_.set_status_text(copying_prefix + destination);
+            if (!copy("Datalnk\\" + std::string(link.source), destination)) return false;
+            step();
+        }
+        return true;
+    }
+
+    bool finish() {
+        view_.set_progress(progress_ = 100);
+        savestring(registry_, hkey_local_machine, run_key, run_value_name, run_value_data);
+        // The helper reports nothing: read the value back to know it is there.
+        if (getstring(registry_, hkey_local_machine, run_key, run_value_name) != run_value_data)
+            return fail(std::string("Не удалось записать в реестр параметр автозапуска ") +
+                        run_value_name + " (доступ запрещён или раздел недоступен" + aborted);
+        view_.set_progress_visible(false);
+        view_.set_status_font_size(12);
+        view_.set_status_text(success_text);
+        view_.set_exit_caption("Выход!");
+        view_.set_exit_visible(true);
+        view_.set_exit_width(5600);
+        return true;
+    }
+
+    FileSystem& fs_;
+    Registry& registry_;
+    InstallerView& view_;
+    const std::string package_;
+    std::string start_menu_;
+    float progress_ = 0;
+};
+
+}  // namespace
+
+std::string count_text(long count, const std::string& suffix) {
+    return " " + std::to_string(count) + suffix;
+}
+
+float progress_step(float value) {
+    return static_cast<float>(static_cast<double>(value) + 7.6);
+}
+
+std::string failure_reason(FsError error) {
+    switch (error) {
+    case FsError::ok: return "нет ошибки";
+    case FsError::file_not_found: return "файл не найден";
+    case FsError::path_not_found: return "путь не найден";
+    case FsError::access_denied: return "доступ запрещён";
+    case FsError::sharing_violation: return "файл занят другой программой";
+    case FsError::dir_not_empty: return "папка не пуста";
+    case FsError::already_exists: return "на этом месте уже есть файл";
+    case FsError::invalid_name: return "недопустимое имя";
+    case FsError::other: break;
+    }
+    return "ошибка файловой системы";
+}
+
+InstallResult run_installation(FileSystem& fs, Registry& registry, InstallerView& view,
+                               const std::string& package_dir) {
+    return Installation(fs, registry, view, package_dir).run();
+}
+
+}  // namespace vh

@@ -1,0 +1,70 @@
+// The installer's whole work, run by the click on "Далее>>": check that the
+// package beside Setup.exe is complete, create the installation tree and the
+// Start-menu folder, copy the package files under their installed names and
+// register the console to start with Windows. Portable: it reaches Windows
+// only through FileSystem, Registry and the InstallerView that the window
+// implements.
+#pragma once
+
+#include <string>
+
+#include "platform/file_system.h"
+#include "platform/registry.h"
+
+namespace vh {
+
+// What the procedure asks of the installer's windows.
+class InstallerView {
+public:
+    virtual ~InstallerView() = default;
+
+    virtual void set_status_text(const std::string& text) = 0;   // Label4
+    virtual void set_status_font_size(int points) = 0;           // Label4
+    virtual void set_count_text(const std::string& text) = 0;    // Label5
+    virtual void set_count_visible(bool visible) = 0;            // Label5
+    virtual void set_progress(float value) = 0;                  // ProgressBar1, 0..100
+    virtual void set_progress_visible(bool visible) = 0;         // ProgressBar1
+    virtual void set_next_visible(bool visible) = 0;             // Command1 "Далее>>"
+    virtual void set_exit_visible(bool visible) = 0;             // Command2
+    virtual void set_exit_caption(const std::string& caption) = 0;
+    virtual void set_exit_width(int twips) = 0;
+    virtual void set_main_enabled(bool enabled) = 0;             // Form1
+    // Writes the message into Label1 of Dialog and shows Dialog, not modal.
+    virtual void show_error_dialog(const std::string& message) = 0;
+    virtual void beep() = 0;
+};
+
+enum class InstallResult {
+    installed,       // success text shown
+    broken_package,  // a check pass failed: Dialog shown, nothing changed
+    failed,          // a step after the checks failed: reported in Label4
+};
+
+// Fixed names and places.
+inline constexpr const char* install_root = "C:\\Tessarimondale\\Varnholde\\";
+inline constexpr const char* shell_folders_key =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+inline constexpr const char* run_key = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr const char* run_value_name = "Varnholde";
+inline constexpr const char* run_value_data = "C:\\Tessarimondale\\Varnholde\\Varnholde.exe";
+inline constexpr const char* broken_package_message =
+    "Нарушена целостеость пакета установки, продолжение установки невозможно!";
+inline constexpr const char* opening_text =
+    "Удалите предидущую версию программы, если таковая есть и нажмите кнопку далее.";
+inline constexpr const char* success_text = "Установка Varnholde 1.3 успешно завершена!";
+
+// One blank, the count in decimal digits, then the suffix.
+std::string count_text(long count, const std::string& suffix);
+
+// The progress bar's next value: the current one plus 7.6, kept in single
+// precision.
+float progress_step(float value);
+
+// The Russian words for a file-system refusal, for the status line.
+std::string failure_reason(FsError error);
+
+// package_dir: the folder that holds Setup.exe, without a trailing backslash.
+InstallResult run_installation(FileSystem& fs, Registry& registry, InstallerView& view,
+                               const std::string& package_dir);
+
+}  // namespace vh

@@ -1,0 +1,377 @@
+// The installation procedure against the in-memory file system and registry.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/fake/fake_file_system.h"
+#include "platform/fake/fake_registry.h"
+#include "setup/install_procedure.h"
+
+namespace vh {
+namespace {
+
+// Records everything the procedure does to the installer's windows.
+class RecordingView : public InstallerView {
+public:
+    void set_status_text(const std::string& text) override { status.push_back(text); }
+    void set_status_font_size(int points) override { font_sizes.push_back(points); }
+    void set_count_text(const std::string& text) override { counts.push_back(text); }
+    void set_count_visible(bool visible) override { count_visible = visible; }
+    void set_progress(float value) override { progress.push_back(value); }
+    void set_progress_visible(bool visible) override { progress_visible = visible; }
+    void set_next_visible(bool visible) override { next_visible = visible; }
+    void set_exit_visible(bool visible) override { exit_visible = visible; }
+    void set_exit_caption(const std::string& caption) override { exit_caption = caption; }
+    void set_exit_width(int twips) override { exit_width = twips; }
+    void set_main_enabled(bool enabled) override { main_enabled = enabled; }
+    void show_error_dialog(const std::string& message) override { dialogs.push_back(message); }
+    void beep() override { ++beeps; }
+
+    std::vector<std::string> status, counts, dialogs;
+    std::vector<int> font_sizes;
+    std::vector<float> progress;
+    bool count_visible = true, progress_visible = false, next_visible = true,
+         exit_visible = true, main_enabled = true;
+    std::string exit_caption = "Выход.";
+    int exit_width = 2655;
+    int beeps = 0;
+};
+
+const std::string package = "D:\\Дистрибутив 1.3";
+const std::string programs = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
+const std::string root = "C:\\Tessarimondale\\Varnholde\\";
+
+// Package file (relative to the package folder) and where it is installed.
+const std::map<std::string, std::string> installed_as = {
+    {"Ivel.bmp", root + "KSR_Icon.ico"},
+    {"Func.bin", root + "ReadMe.txt"},
+    {"Pos_set_par.ksr", root + "us_param.par"},
+    {"Principal._x_", root + "Varnholde.exe"},
+    {"Principial_un._x_", root + "Uninstall.exe"},
+    {"Data\\data1.ksr", root + "Skins\\skin_ 1.jpg"},
+    {"Data\\data2.ksr", root + "Skins\\skin_ 2.jpg"},
+    {"Data\\data3.ksr", root + "Skins\\skin_ 3.jpg"},
+    {"Data\\data4.ksr", root + "Skins\\skin_ 4.jpg"},
+    {"Data\\data5.ksr", root + "Skins\\skin_ 5.jpg"},
+    {"Data\\data6.ksr", root + "Skins\\skin_ 6.jpg"},
+    {"Datalnk\\Varnholde", programs + "\\Varnholde\\Varnholde.lnk"},
+    {"Datalnk\\ReadMe", programs + "\\Varnholde\\ReadMe.lnk"},
+    {"Datalnk\\Удаление Varnholde", programs + "\\Varnholde\\Удаление Varnholde.lnk"},
+};
+
+// Distinct bytes for every package file, zeros and high bytes included.
+std::string content_of(const std::string& name) {
+    return std::string("\0\xff", 2) + name + "\r\n" + std::string(name.size(), '\xc0');
+}
+
+struct Installer {
+    FakeFileSystem fs;
+    FakeRegistry registry;
+    RecordingView view;
+
+    Installer() {
+        fs.add_drive('D');
+        for (const auto& [name, destination] : installed_as)
+            fs.put_file(package + "\\" + name, content_of(name));
+        fs.put_file(package + "\\Setup.exe", "MZ");
+        fs.put_directory(programs + "\\");
+        registry.put_value(hkey_local_machine, shell_folders_key, "Common Programs", reg_sz,
+                           programs + '\0');
+    }
+    InstallResult run() { return run_installation(fs, registry, view, package); }
+    bool run_value_written() const {
+        return registry.value(hkey_local_machine, run_key, run_value_name).has_value();
+    }
+};
+
+std::vector<std::string> pass_texts(int first, int last, const char* suffix) {
+    std::vector<std::string> texts;
+    for (int n = first; n <= last; ++n) texts.push_back(count_text(n, suffix));
+    return texts;
+}
+
+std::vector<std::string> concat(std::vector<std::vector<std::string>> parts) {
+    std::vector<std::string> all;
+    for (auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+const auto good_counts = concat({pass_texts(1, 5, " файла из 14 файлов"),
+                                 pass_texts(5, 10, " файлов из 10 файлов"),
+                                 pass_texts(12, 14, " файла из 14 файлов")});
+
+TEST(Installation, AGoodPackageCountsAllThreePassesAndInstallsEveryFileByteForByte) {
+    Installer installer;
+    ASSERT_EQ(installer.run(), InstallResult::installed);
+
+    EXPECT_EQ(installer.view.counts, good_counts);
+    EXPECT_EQ(installer.view.counts[4], " 5 файла из 14 файлов");
+    EXPECT_EQ(installer.view.counts[10], " 10 файлов из 10 файлов");
+    EXPECT_EQ(installer.view.counts.back(), " 14 файла из 14 файлов");
+    for (const auto& [name, destination] : installed_as)
+        EXPECT_EQ(installer.fs.content(destination), content_of(name)) << destination;
+    for (const char* dir : {"Alliases\\Dirs", "Alliases\\Exe_files"})
+        EXPECT_TRUE(installer.fs.is_directory(root + dir)) << dir;
+
+    const auto run = installer.registry.value(hkey_local_machine, run_key, run_value_name);
+    ASSERT_TRUE(run);
+    EXPECT_EQ(run->type, reg_sz);
+    EXPECT_EQ(run->bytes, std::string("C:\\Tessarimondale\\Varnholde\\Varnholde.exe") + '\0');
+    EXPECT_EQ(installer.registry.open_handles(), 0);
+}
+
+TEST(Installation, TheProgressBarTakesThirteenSinglePrecisionStepsOf7_6ThenIsSetTo100) {
+    Installer installer;
+    ASSERT_EQ(installer.run(), InstallResult::installed);
+    const std::vector<double> listed = {7.6,  15.2, 22.8, 30.4, 38,   45.6, 53.2,
+                                        60.8, 68.4, 76,   83.6, 91.2, 98.8};
+    const auto& values = installer.view.progress;
+    ASSERT_EQ(values.size(), listed.size() + 2);
+    EXPECT_EQ(values.front(), 0.0f);
+    EXPECT_EQ(values.back(), 100.0f);
+    for (size_t i = 0; i < listed.size(); ++i) {
+        EXPECT_NEAR(values[i + 1], listed[i], 1e-4) << i;
+        // Each value is the previous one read back, plus 7.6, stored as float.
+        EXPECT_EQ(values[i + 1], static_cast<float>(double{values[i]} + 7.6)) << i;
+    }
+}
+
+TEST(Installation, TheWindowGoesFromCheckingThroughEachStepToTheSuccessText) {
+    Installer installer;
+    ASSERT_EQ(installer.run(), InstallResult::installed);
+    const std::string menu = programs + "\\Varnholde";
+    std::vector<std::string> expected = {
+        "   Проверка целостности пакета установки.",
+        "Создание папки: " + root + "Skins\\",
+        "Создание папки: " + root + "Alliases\\Dirs\\",
+        "Создание папки: " + root + "Alliases\\Exe_files\\",
+        "Создание папки: " + menu,
+        "Копирование ",
+    };
+    for (int n = 1; n <= 6; ++n)
+        expected.push_back("Копирование :" + root + "Skins\\skin_ " + std::to_string(n) + ".jpg");
+    for (const char* file : {"KSR_Icon.ico", "ReadMe.txt", "us_param.par", "Varnholde.exe",
+                             "Uninstall.exe"})
+        expected.push_back("Копирование :" + root + file);
+    for (const char* link : {"\\Varnholde.lnk", "\\ReadMe.lnk", "\\Удаление Varnholde.lnk"})
+        expected.push_back("Копирование :" + menu + link);
+    expected.push_back("Установка Varnholde 1.3 успешно завершена!");
+    EXPECT_EQ(installer.view.status, expected);
+
+    const RecordingView& v = installer.view;
+    EXPECT_EQ(v.font_sizes, (std::vector<int>{8, 12}));
+    EXPECT_FALSE(v.next_visible);
+    EXPECT_FALSE(v.count_visible);
+    EXPECT_FALSE(v.progress_visible);
+    EXPECT_TRUE(v.exit_visible);
+    EXPECT_EQ(v.exit_caption, "Выход!");
+    EXPECT_EQ(v.exit_width, 5600);
+    EXPECT_TRUE(v.main_enabled);
+    EXPECT_EQ(v.beeps, 0);
+    EXPECT_TRUE(v.dialogs.empty());
+}
+
+// A broken package: every pass still runs, each failed one beeps and shows
+// the message, and nothing is created, copied or registered.
+void expect_broken(Installer& installer, int failed_passes) {
+    const auto before = installer.fs.snapshot();
+    EXPECT_EQ(installer.run(), InstallResult::broken_package);
+    const RecordingView& v = installer.view;
+    EXPECT_EQ(v.beeps, failed_passes);
+    EXPECT_EQ(v.dialogs, std::vector<std::string>(failed_passes, broken_package_message));
+    EXPECT_FALSE(v.main_enabled);
+    EXPECT_FALSE(v.next_visible);
+    EXPECT_FALSE(v.exit_visible);
+    EXPECT_TRUE(v.progress.empty());
+    EXPECT_EQ(v.status, std::vector<std::string>{"   Проверка целостности пакета установки."});
+    EXPECT_EQ(installer.fs.snapshot(), before);
+    EXPECT_FALSE(installer.run_value_written());
+}
+
+TEST(Installation, EachSingleMissingFileFailsItsPassAndChangesNothing) {
+    for (const auto& [name, destination] : installed_as) {
+        SCOPED_TRACE(name);
+        Installer installer;
+        ASSERT_EQ(installer.fs.delete_file(package + "\\" + name), FsError::ok);
+        expect_broken(installer, 1);
+    }
+}
+
+TEST(Installation, TheFirstPassShowsTheRealCountOfTheFilesTheCopiesRead) {
+    Installer installer;
+    // The misspelt uninstaller name is not the one the copy reads.
+    installer.fs.delete_file(package + "\\Principial_un._x_");
+    installer.fs.put_file(package + "\\Principal_un._x_", "MZ");
+    installer.fs.delete_file(package + "\\Func.bin");
+    expect_broken(installer, 1);
+    EXPECT_EQ(installer.view.counts.at(2), " 3 файла из 14 файлов");
+    EXPECT_EQ(installer.view.counts.at(3), " 5 файлов из 10 файлов");
+}
+
+TEST(Installation, AGapInTheSkinsStopsTheCountAndFailsTheSecondPass) {
+    Installer installer;
+    installer.fs.delete_file(package + "\\Data\\data3.ksr");
+    expect_broken(installer, 1);
+    EXPECT_EQ(installer.view.counts, concat({pass_texts(1, 5, " файла из 14 файлов"),
+                                             pass_texts(5, 6, " файлов из 10 файлов"),
+                                             pass_texts(12, 14, " файла из 14 файлов")}));
+}
+
+TEST(Installation, EveryFailedPassBeepsAndShowsTheBrokenPackageMessage) {
+    Installer installer;
+    installer.fs.delete_file(package + "\\Ivel.bmp");
+    installer.fs.delete_file(package + "\\Data\\data1.ksr");
+    installer.fs.delete_file(package + "\\Datalnk\\ReadMe");
+    expect_broken(installer, 3);
+}
+
+TEST(Installation, AMissingDataOrDatalnkFolderFailsItsPass) {
+    for (const char* folder : {"Data", "Datalnk"}) {
+        SCOPED_TRACE(folder);
+        Installer installer;
+        for (const auto& [name, destination] : installed_as)
+            if (name.rfind(std::string(folder) + "\\", 0) == 0)
+                installer.fs.delete_file(package + "\\" + name);
+        installer.fs.remove_directory(package + "\\" + folder);
+        expect_broken(installer, 1);
+    }
+}
+
+TEST(Installation, ANameThatDiffersOnlyInLetterCaseIsNotCounted) {
+    const std::map<std::string, std::string> variants = {
+        {"Ivel.bmp", "ivel.bmp"},
+        {"Func.bin", "FUNC.BIN"},
+        {"Pos_set_par.ksr", "Pos_Set_Par.ksr"},
+        {"Principal._x_", "Principal._X_"},
+        {"Principial_un._x_", "principial_un._x_"},
+        {"Data\\data1.ksr", "Data\\Data1.ksr"},
+        {"Data\\data6.ksr", "Data\\data6.KSR"},
+        {"Datalnk\\Varnholde", "Datalnk\\varnholde"},
+        {"Datalnk\\ReadMe", "Datalnk\\Readme"},
+        {"Datalnk\\Удаление Varnholde", "Datalnk\\удаление Varnholde"},
+    };
+    for (const auto& [name, variant] : variants) {
+        SCOPED_TRACE(variant);
+        Installer installer;
+        installer.fs.delete_file(package + "\\" + name);
+        installer.fs.put_file(package + "\\" + variant, content_of(name));
+        expect_broken(installer, 1);
+    }
+}
+
+TEST(Installation, ExtraFilesInThePackageChangeNothing) {
+    Installer installer;
+    for (const char* extra : {"Principal_un._x_", "Func.bin.bak", "readme.txt",
+                              "Data\\data0.ksr", "Data\\aaa.ksr", "Data\\data1.jpg",
+                              "Data\\zzz.ksr", "Datalnk\\Varnholde.lnk", "Datalnk\\Other"})
+        installer.fs.put_file(package + "\\" + extra, "extra");
+    installer.fs.put_directory(package + "\\Data\\data7.ksr\\");  // a folder is not listed
+    ASSERT_EQ(installer.run(), InstallResult::installed);
+    EXPECT_EQ(installer.view.counts, good_counts);
+    for (const auto& [name, destination] : installed_as)
+        EXPECT_EQ(installer.fs.content(destination), content_of(name)) << destination;
+    EXPECT_FALSE(installer.fs.exists(root + "Principal_un._x_"));
+}
+
+TEST(Installation, AnEarlierInstallationIsReplacedAndItsAliasesKept) {
+    Installer installer;
+    for (const auto& [name, destination] : installed_as)
+        installer.fs.put_file(destination, "old " + name);
+    installer.fs.put_file(root + "Alliases\\Exe_files\\np", "notepad.exe\r\n");
+    ASSERT_EQ(installer.run(), InstallResult::installed);
+    for (const auto& [name, destination] : installed_as)
+        EXPECT_EQ(installer.fs.content(destination), content_of(name)) << destination;
+    EXPECT_EQ(installer.fs.content(root + "Alliases\\Exe_files\\np"), "notepad.exe\r\n");
+    EXPECT_EQ(installer.view.status.back(), success_text);
+    EXPECT_EQ(installer.view.beeps, 0);
+}
+
+TEST(Installation, WithoutCommonProgramsTheShortcutsGoToTheRootOfTheCurrentDrive) {
+    Installer installer;
+    installer.fs.set_current_drive('D');
+    FakeRegistry empty;  // no "Common Programs" value
+    ASSERT_EQ(run_installation(installer.fs, empty, installer.view, package),
+              InstallResult::installed);
+    for (const char* link : {"Varnholde.lnk", "ReadMe.lnk", "Удаление Varnholde.lnk"})
+        EXPECT_TRUE(installer.fs.exists(std::string("D:\\Varnholde\\") + link)) << link;
+    EXPECT_FALSE(installer.fs.exists("C:\\Varnholde"));
+    EXPECT_TRUE(empty.value(hkey_local_machine, run_key, run_value_name).has_value());
+}
+
+// Stops at the first failure: beep, the reason in Label4, the exit button,
+// no further step and never the success text.
+void expect_stopped(Installer& installer, const std::string& named, const std::string& reason) {
+    EXPECT_EQ(installer.run(), InstallResult::failed);
+    const RecordingView& v = installer.view;
+    const std::string& last = v.status.back();
+    EXPECT_EQ(last.rfind("Не удалось ", 0), 0u) << last;
+    EXPECT_NE(last.find(named), std::string::npos) << last;
+    EXPECT_NE(last.find(reason), std::string::npos) << last;
+    for (const std::string& text : v.status) EXPECT_NE(text, success_text);
+    EXPECT_EQ(v.beeps, 1);
+    EXPECT_TRUE(v.exit_visible);
+    EXPECT_FALSE(v.progress_visible);
+    EXPECT_TRUE(v.dialogs.empty());
+    EXPECT_TRUE(v.main_enabled);
+    EXPECT_FALSE(installer.run_value_written());
+}
+
+TEST(Installation, EachOperationAfterTheChecksThatFailsStopsTheInstallation) {
+    // File-system operation number (the three check listings come first) and
+    // the folder or file the report must name.
+    const std::string menu = programs + "\\Varnholde";
+    const std::vector<std::pair<int, std::string>> operations = {
+        {4, root + "Skins\\"},
+        {5, root + "Alliases\\Dirs\\"},
+        {6, root + "Alliases\\Exe_files\\"},
+        {7, menu},
+        {8, "Data\\data1.ksr"},
+        {10, root + "Skins\\skin_ 3.jpg"},
+        {13, "Data\\data6.ksr"},
+        {14, root + "KSR_Icon.ico"},
+        {15, "Func.bin"},
+        {16, root + "us_param.par"},
+        {17, "Principal._x_"},
+        {18, root + "Uninstall.exe"},
+        {19, menu + "\\Varnholde.lnk"},
+        {20, "Datalnk\\ReadMe"},
+        {21, menu + "\\Удаление Varnholde.lnk"},
+    };
+    for (const auto& [operation, named] : operations) {
+        SCOPED_TRACE(operation);
+        Installer installer;
+        installer.fs.fail_operation(operation, FsError::access_denied);
+        const int steps_before = operation <= 7 ? operation - 4 : operation <= 13 ? 4 : operation - 9;
+        expect_stopped(installer, named, "доступ запрещён");
+        // The progress value 0, then one value per finished step.
+        EXPECT_EQ(installer.view.progress.size(), 1u + steps_before);
+    }
+}
+
+TEST(Installation, ARunningConsoleStopsTheCopyOfItsProgramWithTheReason) {
+    Installer installer;
+    installer.fs.put_file(root + "Varnholde.exe", "old");
+    installer.fs.set_in_use(root + "Varnholde.exe", true);
+    expect_stopped(installer, root + "Varnholde.exe", "файл занят другой программой");
+    EXPECT_FALSE(installer.fs.exists(root + "Uninstall.exe"));
+}
+
+TEST(Installation, AStartMenuParentThatDoesNotExistIsReported) {
+    Installer installer;
+    installer.registry.put_value(hkey_local_machine, shell_folders_key, "Common Programs",
+                                 reg_sz, std::string("C:\\Нет такой папки") + '\0');
+    expect_stopped(installer, "C:\\Нет такой папки\\Varnholde", "путь не найден");
+}
+
+TEST(Installation, ARunValueThatCannotBeWrittenIsReported) {
+    Installer installer;
+    installer.registry.set_read_only(true);
+    expect_stopped(installer, "Varnholde", "доступ запрещён");
+    EXPECT_EQ(installer.fs.content(root + "Varnholde.exe"), content_of("Principal._x_"));
+}
+
+}  // namespace
+}  // namespace vh
