@@ -1,0 +1,143 @@
+#include "console/alias_store.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "console/alias_name.h"
+
+namespace vh {
+
+namespace {
+
+const std::string line_end = "\r\n";
+
+std::string with_backslash(std::string dir) {
+    if (dir.empty() || dir.back() != '\\') dir += '\\';
+    return dir;
+}
+
+AliasStatus status_of(FsError error) {
+    switch (error) {
+        case FsError::ok: return AliasStatus::done;
+        case FsError::file_not_found:
+        case FsError::path_not_found: return AliasStatus::file_not_found;
+        case FsError::invalid_name: return AliasStatus::invalid_name;
+        default: return AliasStatus::failed;
+    }
+}
+
+AliasStatus status_of(StartResult result) {
+    switch (result) {
+        case StartResult::ok: return AliasStatus::done;
+        case StartResult::file_not_found: return AliasStatus::file_not_found;
+        default: return AliasStatus::failed;
+    }
+}
+
+bool is_listed(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();  // case-sensitive
+}
+
+// A missing file outweighs any other failure when several are reported.
+AliasStatus worse(AliasStatus a, AliasStatus b) {
+    if (a == AliasStatus::file_not_found || b == AliasStatus::file_not_found)
+        return AliasStatus::file_not_found;
+    return a != AliasStatus::done ? a : b;
+}
+
+}  // namespace
+
+AliasStore::AliasStore(FileSystem& fs, ProcessStarter& starter, std::string program_dir,
+                       std::string folder_dir)
+    : fs_(fs),
+      starter_(starter),
+      program_dir_(with_backslash(std::move(program_dir))),
+      folder_dir_(with_backslash(std::move(folder_dir))) {}
+
+AliasStatus AliasStore::define_program_alias(const std::string& argument) {
+    return define_alias(program_dir_, argument);
+}
+
+AliasStatus AliasStore::define_folder_alias(const std::string& argument) {
+    return define_alias(folder_dir_, argument);
+}
+
+AliasStatus AliasStore::define_alias(const std::string& dir, const std::string& argument) {
+    if (argument.empty()) return AliasStatus::nothing_matched;
+    // No blank, or a blank first, leaves no name: refused like a bad name.
+    const std::size_t blank = argument.find(' ');
+    if (blank == std::string::npos) return AliasStatus::invalid_name;
+    const std::string name = argument.substr(0, blank);
+    if (!is_usable_alias_name(name, dir)) return AliasStatus::invalid_name;
+    return status_of(fs_.write_file(dir + name, argument.substr(blank + 1) + line_end));
+}
+
+AliasRun AliasStore::run_program_alias(const std::string& line) {
+    std::string target;
+    const AliasRun found = read_target(program_dir_, line, target);
+    return found.status == AliasStatus::done ? start(target) : found;
+}
+
+AliasRun AliasStore::run_folder_alias(const std::string& line, const std::string& win_dir) {
+    std::string target;
+    const AliasRun found = read_target(folder_dir_, line, target);
+    // Two blanks between Explorer and its argument, as the console always had.
+    return found.status == AliasStatus::done ? start(win_dir + "\\explorer.exe " + " " + target)
+                                             : found;
+}
+
+AliasRun AliasStore::read_target(const std::string& dir, const std::string& line,
+                                 std::string& target) {
+    std::vector<std::string> names;
+    const FsError listed = fs_.list_files(dir, names);
+    if (listed != FsError::ok) return {status_of(listed), false};
+    if (!is_listed(names, line)) return {AliasStatus::nothing_matched, false};
+
+    std::string content;
+    const FsError read = fs_.read_file(dir + line, content);
+    if (read != FsError::ok) return {status_of(read), true};
+    // The line end is dropped unseen; a file too short to hold one is broken.
+    if (content.size() < line_end.size()) return {AliasStatus::failed, true};
+    target = content.substr(0, content.size() - line_end.size());
+    return {AliasStatus::done, true};
+}
+
+AliasRun AliasStore::start(const std::string& command_line) {
+    return {status_of(starter_.start(command_line, WindowShow::normal)), true};
+}
+
+AliasStatus AliasStore::delete_program_alias(const std::string& name) {
+    return delete_alias(program_dir_, name);
+}
+
+AliasStatus AliasStore::delete_folder_alias(const std::string& name) {
+    return delete_alias(folder_dir_, name);
+}
+
+AliasStatus AliasStore::delete_alias(const std::string& dir, const std::string& name) {
+    if (!is_usable_alias_name(name, dir)) return AliasStatus::invalid_name;
+    std::vector<std::string> names;
+    const FsError listed = fs_.list_files(dir, names);
+    if (listed != FsError::ok) return status_of(listed);
+    if (!is_listed(names, name)) return AliasStatus::nothing_matched;
+    return status_of(fs_.delete_file(dir + name));
+}
+
+AliasStatus AliasStore::delete_all() {
+    const AliasStatus programs = delete_every_alias(program_dir_);  // programs first
+    return worse(programs, delete_every_alias(folder_dir_));
+}
+
+// Goes on past a file that cannot be deleted, so that one read-only alias
+// does not keep all the others.
+AliasStatus AliasStore::delete_every_alias(const std::string& dir) {
+    std::vector<std::string> names;
+    const FsError listed = fs_.list_files(dir, names);
+    if (listed != FsError::ok) return status_of(listed);
+    AliasStatus result = AliasStatus::done;
+    for (const std::string& name : names)
+        result = worse(result, status_of(fs_.delete_file(dir + name)));
+    return result;
+}
+
+}  // namespace vh
