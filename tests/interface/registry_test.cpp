@@ -1,0 +1,122 @@
+// The string helpers against the registry under test: the in-memory fake
+// natively, the real registry under Wine. Everything lives below one test
+// key of HKEY_CURRENT_USER; each test removes the values it wrote.
+#include <chrono>
+#include <vector>
+
+#include "shared/registry_strings.h"
+#include "tests/interface/fixture.h"
+
+namespace vh::testing {
+namespace {
+
+class RegistryStringsTest : public ::testing::Test {
+protected:
+    void TearDown() override {
+        for (const auto& [path, name] : written_) {
+            RegKey key = 0;
+            if (registry.open_key(root, path, key) != reg_ok) continue;
+            registry.delete_value(key, name);
+            registry.close_key(key);
+        }
+    }
+
+    // Stores raw bytes of any type, as another program might have.
+    void put(const std::string& name, std::uint32_t type, const std::string& bytes) {
+        RegKey key = 0;
+        ASSERT_EQ(registry.create_key(root, base, key), reg_ok);
+        EXPECT_EQ(registry.set_value(key, name, type, bytes.data(),
+                                     static_cast<std::uint32_t>(bytes.size())),
+                  reg_ok);
+        registry.close_key(key);
+        written_.push_back({base, name});
+    }
+
+    void save(const std::string& path, const std::string& name, const std::string& text) {
+        written_.push_back({path, name});
+        savestring(registry, root, path, name, text);
+    }
+
+    std::string get(const std::string& name) { return getstring(registry, root, base, name); }
+
+    // The stored type and bytes, read without the helper.
+    std::pair<std::uint32_t, std::string> raw(const std::string& path, const std::string& name) {
+        RegKey key = 0;
+        if (registry.open_key(root, path, key) != reg_ok) return {reg_none, "<no key>"};
+        std::uint32_t type = reg_none, size = 0;
+        registry.query_value(key, name, &type, nullptr, &size);
+        std::string bytes(size, '\x7f');
+        registry.query_value(key, name, &type, bytes.data(), &size);
+        registry.close_key(key);
+        return {type, bytes.substr(0, size)};
+    }
+
+    Registry& registry = registry_under_test();
+    const RegKey root = hkey_current_user;
+    const std::string base = "Software\\VarnholdeInterfaceTest";
+
+private:
+    std::vector<std::pair<std::string, std::string>> written_;
+};
+
+TEST_F(RegistryStringsTest, WrittenTextReadsBackExactly) {
+    for (const std::string text : {"C:\\Tessarimondale\\Varnholde\\Varnholde.exe",
+                                   "C:\\Документы\\Главное меню\\Программы", "a", " пробелы "}) {
+        save(base, "round_trip", text);
+        EXPECT_EQ(get("round_trip"), text);
+        EXPECT_EQ(raw(base, "round_trip"), std::make_pair(reg_sz, text + '\0'));
+    }
+}
+
+TEST_F(RegistryStringsTest, TextEndsAtTheFirstZeroByte) {
+    put("terminated", reg_sz, std::string("Programs\0", 9));
+    put("embedded", reg_sz, std::string("first\0second\0", 13));
+    EXPECT_EQ(get("terminated"), "Programs");
+    EXPECT_EQ(get("embedded"), "first");
+}
+
+TEST_F(RegistryStringsTest, ValuesOfOtherTypesReadAsEmpty) {
+    put("expand", reg_expand_sz, std::string("%SystemRoot%\\x\0", 15));
+    put("dword", reg_dword, std::string("\x41\x42\x43\0", 4));
+    put("binary", reg_binary, std::string("text\0", 5));
+    for (const char* name : {"expand", "dword", "binary"}) EXPECT_EQ(get(name), "") << name;
+}
+
+TEST_F(RegistryStringsTest, MissingKeyValueAndEmptyValueReadAsEmpty) {
+    put("empty", reg_sz, std::string("\0", 1));
+    put("no_bytes", reg_sz, "");
+    EXPECT_EQ(get("empty"), "");
+    EXPECT_EQ(get("no_bytes"), "");
+    EXPECT_EQ(get("never_written"), "");
+    EXPECT_EQ(getstring(registry, root, base + "\\NoSuchKey", "value"), "");
+}
+
+TEST_F(RegistryStringsTest, EmptyTextIsStoredAsOneZeroByte) {
+    save(base, "empty_write", "");
+    EXPECT_EQ(raw(base, "empty_write"), std::make_pair(reg_sz, std::string("\0", 1)));
+    EXPECT_EQ(get("empty_write"), "");
+}
+
+TEST_F(RegistryStringsTest, WritingBelowMissingKeysCreatesThem) {
+    // A name of its own for each run, so that the levels cannot exist yet.
+    const std::string fresh =
+        base + "\\Created" +
+        std::to_string(std::chrono::steady_clock::now().time_since_epoch().count());
+    const std::string deep = fresh + "\\Level2\\Level3";
+    RegKey key = 0;
+    ASSERT_NE(registry.open_key(root, fresh, key), reg_ok);
+    save(deep, "value", "deep text");
+    EXPECT_EQ(getstring(registry, root, deep, "value"), "deep text");
+    ASSERT_EQ(registry.open_key(root, fresh + "\\Level2", key), reg_ok);
+    registry.close_key(key);
+}
+
+TEST_F(RegistryStringsTest, SecondWriteReplacesTheFirst) {
+    save(base, "replaced", "a much longer first text");
+    save(base, "replaced", "short");
+    EXPECT_EQ(get("replaced"), "short");
+    EXPECT_EQ(raw(base, "replaced"), std::make_pair(reg_sz, std::string("short\0", 6)));
+}
+
+}  // namespace
+}  // namespace vh::testing

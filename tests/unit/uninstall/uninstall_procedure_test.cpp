@@ -1,0 +1,312 @@
+#include "uninstall/uninstall_procedure.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_file_system.h"
+#include "platform/fake/fake_registry.h"
+#include "platform/fake/fake_system.h"
+#include "shared/registry_strings.h"
+
+namespace vh {
+namespace {
+
+const std::string root = "C:\\Tessarimondale\\Varnholde";
+const std::string start_menu = "C:\\ProgramData\\Start Menu\\Programs";
+const std::string shell_folders =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const std::string run_key = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const std::string cmd = "C:\\Windows\\system32\\cmd.exe";
+
+// Keeps what the window would show, and every text Label2 received.
+class RecordingView : public UninstallView {
+public:
+    void set_question_buttons_visible(bool visible) override { question_buttons = visible; }
+    void set_message(const std::string& text) override {
+        message = text;
+        messages.push_back(text);
+    }
+    void set_message_size(float points) override { message_size = points; }
+    void set_progress_visible(bool visible) override { progress_visible = visible; }
+    float progress() override { return value; }
+    void set_progress(float v) override {
+        value = v;
+        values.push_back(v);
+    }
+    void show_exit_button() override { exit_button = true; }
+
+    bool question_buttons = true;
+    std::string message = "Вопрос";
+    std::vector<std::string> messages;
+    float message_size = 12;
+    bool progress_visible = false;
+    float value = 0;
+    std::vector<float> values;
+    bool exit_button = false;
+};
+
+class UninstallTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* name :
+             {"Varnholde.exe", "Uninstall.exe", "us_param.par", "ReadMe.txt", "KSR_Icon.ico"})
+            fs.put_file(root + "\\" + name, name);
+        for (int i = 1; i <= 6; ++i)
+            fs.put_file(root + "\\Skins\\skin_ " + std::to_string(i) + ".jpg", "jpeg");
+        fs.put_file(root + "\\Alliases\\Exe_files\\notepad", "notepad.exe\r\n");
+        fs.put_file(root + "\\Alliases\\Dirs\\docs", "C:\\Docs\r\n");
+        fs.put_file(root + "\\Alliases\\Dirs\\music", "C:\\Music\r\n");
+        for (const char* name : {"Varnholde.lnk", "ReadMe.lnk", "Удаление Varnholde.lnk"})
+            fs.put_file(start_menu + "\\Varnholde\\" + name, "lnk");
+        fs.put_file(start_menu + "\\Other.lnk", "lnk");
+        fs.set_in_use(root + "\\Uninstall.exe", true);  // it is running
+        savestring(registry, hkey_local_machine, shell_folders, "Common Programs", start_menu);
+        savestring(registry, hkey_local_machine, run_key, "Varnholde", root + "\\Varnholde.exe");
+    }
+
+    UninstallOutcome run() { return run_uninstall(system, view); }
+
+    bool gone(const std::string& path) const { return !fs.exists(path); }
+
+    void expect_stopped_naming(const std::string& what) {
+        EXPECT_TRUE(view.exit_button);
+        EXPECT_FALSE(view.progress_visible);
+        EXPECT_EQ(view.message.rfind("Удаление прервано: ", 0), 0u) << view.message;
+        EXPECT_NE(view.message.find(what), std::string::npos) << view.message;
+        EXPECT_TRUE(gone(system.own_directory + "\\Del_Unin.bat") ||
+                    fs.content(system.own_directory + "\\Del_Unin.bat") == "old");
+        EXPECT_TRUE(processes.started.empty());
+    }
+
+    FakeFileSystem fs;
+    FakeRegistry registry;
+    FakeProcessStarter processes;
+    UninstallSystem system{fs, registry, processes, root, "Uninstall.exe", cmd, {}};
+    RecordingView view;
+};
+
+TEST_F(UninstallTest, FullTreeIsRemovedStageByStage) {
+    ASSERT_EQ(run(), UninstallOutcome::completed);
+
+    const std::string del = "Удаление: ";
+    const std::vector<std::string> expected = {
+        "",
+        del + root + "\\Alliases\\Dirs\\docs",
+        del + root + "\\Alliases\\Dirs\\music",
+        del + root + "\\Alliases\\Dirs",
+        del + root + "\\Alliases\\Exe_files\\notepad",
+        del + root + "\\Alliases\\Exe_files",
+        del + root + "\\Alliases",
+        del + root + "\\Skins\\skin_ 1.jpg", del + root + "\\Skins\\skin_ 2.jpg",
+        del + root + "\\Skins\\skin_ 3.jpg", del + root + "\\Skins\\skin_ 4.jpg",
+        del + root + "\\Skins\\skin_ 5.jpg", del + root + "\\Skins\\skin_ 6.jpg",
+        del + root + "\\Skins",
+        del + root + "\\KSR_Icon.ico", del + root + "\\ReadMe.txt",
+        del + root + "\\us_param.par", del + root + "\\Varnholde.exe",
+        // the Start-menu files are deleted without a text
+        "Удаление Varnholde 1.3 успешно завершена.",
+    };
+    EXPECT_EQ(view.messages, expected);
+
+    // Only the uninstaller, its batch file and the registry's Run value stay.
+    std::vector<std::string> left;
+    for (const auto& [path, description] : fs.snapshot())
+        if (path.rfind("C:\\Tessarimondale", 0) == 0) left.push_back(path);
+    EXPECT_EQ(left, (std::vector<std::string>{"C:\\Tessarimondale\\",
+                                              root + "\\", root + "\\Del_Unin.bat",
+                                              root + "\\Uninstall.exe"}));
+    EXPECT_TRUE(gone(start_menu + "\\Varnholde"));
+    EXPECT_FALSE(gone(start_menu + "\\Other.lnk"));
+    EXPECT_EQ(getstring(registry, hkey_local_machine, run_key, "Varnholde"),
+              root + "\\Varnholde.exe");
+
+    EXPECT_FALSE(view.question_buttons);
+    EXPECT_FALSE(view.progress_visible);
+    EXPECT_EQ(view.message_size, 12);
+    EXPECT_TRUE(view.exit_button);
+}
+
+TEST_F(UninstallTest, ProgressRisesBySingleStepsOfSixteenPointSix) {
+    run();
+    EXPECT_EQ(view.values, (std::vector<float>{16.6f, 33.2f, 49.8f, 66.4f, 83.0f, 100.0f}));
+}
+
+TEST_F(UninstallTest, BatchFileDeletesTheUninstallerThenItselfAndRunsHiddenInItsDirectory) {
+    fs.put_file(root + "\\Del_Unin.bat", "old content that is longer than the new one");
+    ASSERT_EQ(run(), UninstallOutcome::completed);
+    EXPECT_EQ(fs.content(root + "\\Del_Unin.bat"),
+              ":no_ex\r\n"
+              "del Uninstall.exe\r\n"
+              "if exist Uninstall.exe goto no_ex\r\n"
+              "del C:\\Tessarimondale\\Varnholde\\Del_Unin.bat\r\n");
+    ASSERT_EQ(processes.started.size(), 1u);
+    const auto& start = processes.started[0];
+    EXPECT_EQ(start.command_line, "\"" + cmd + "\" /d /c \"" + root + "\\Del_Unin.bat\"");
+    EXPECT_EQ(start.show, WindowShow::hidden);
+    EXPECT_EQ(start.working_dir, root);  // lines 2 and 3 name the file without a directory
+}
+
+TEST_F(UninstallTest, ExistingBatchFileElsewhereIsEmptiedAndRewritten) {
+    system.own_directory = "C:\\Temp";
+    fs.put_file("C:\\Temp\\Uninstall.exe", "exe");
+    fs.put_file("C:\\Temp\\Del_Unin.bat", std::string(500, 'x'));
+    ASSERT_EQ(run(), UninstallOutcome::completed);
+    EXPECT_EQ(fs.content("C:\\Temp\\Del_Unin.bat"),
+              ":no_ex\r\ndel Uninstall.exe\r\nif exist Uninstall.exe goto no_ex\r\n"
+              "del C:\\Temp\\Del_Unin.bat\r\n");
+    EXPECT_EQ(processes.started.at(0).working_dir, "C:\\Temp");
+    EXPECT_FALSE(gone(root + "\\Uninstall.exe"));  // a decoy of the same name
+}
+
+TEST_F(UninstallTest, BatchTextIsHandedToTheOemConversion) {
+    system.own_directory = "C:\\Программы";
+    system.own_file_name = "Удалить.exe";
+    fs.put_file("C:\\Программы\\Удалить.exe", "exe");
+    system.ansi_to_oem = [](const std::string& text) { return "[oem]" + text; };
+    ASSERT_EQ(run(), UninstallOutcome::completed);
+    EXPECT_EQ(fs.content("C:\\Программы\\Del_Unin.bat"),
+              "[oem]:no_ex\r\ndel Удалить.exe\r\nif exist Удалить.exe goto no_ex\r\n"
+              "del C:\\Программы\\Del_Unin.bat\r\n");
+}
+
+TEST_F(UninstallTest, ReadOnlyUninstallerIsMadeWritableBeforeTheBatchStarts) {
+    fs.set_attributes(root + "\\Uninstall.exe", attr::read_only | attr::archive);
+    std::uint32_t seen_at_start = 0;
+    processes.decide = [&](const std::string&) {
+        fs.get_attributes(root + "\\Uninstall.exe", seen_at_start);
+        return StartResult::ok;
+    };
+    ASSERT_EQ(run(), UninstallOutcome::completed);
+    EXPECT_EQ(seen_at_start, attr::archive);
+}
+
+TEST_F(UninstallTest, EmptyStageRemovesItsDirectoryAndAdvances) {
+    for (int i = 1; i <= 6; ++i) fs.delete_file(root + "\\Skins\\skin_ " + std::to_string(i) + ".jpg");
+    ASSERT_EQ(run(), UninstallOutcome::completed);
+    EXPECT_TRUE(gone(root + "\\Skins"));
+    for (const auto& text : view.messages) EXPECT_EQ(text.find("Skins\\"), std::string::npos);
+    EXPECT_EQ(view.values.size(), 6u);
+}
+
+// A read-only file stops the procedure at that file: files listed before
+// it are gone, it and the rest stay, and the window says which file it was.
+TEST_F(UninstallTest, ReadOnlyFileStopsEachStageAtThatFile) {
+    struct Case {
+        std::string read_only, deleted_before, kept_after;
+        size_t progress_steps;
+    };
+    const Case cases[] = {
+        {root + "\\Alliases\\Dirs\\music", root + "\\Alliases\\Dirs\\docs", "", 0},
+        {root + "\\Alliases\\Exe_files\\notepad", root + "\\Alliases\\Dirs", "", 1},
+        {root + "\\Skins\\skin_ 3.jpg", root + "\\Skins\\skin_ 2.jpg", root + "\\Skins\\skin_ 4.jpg", 3},
+        {root + "\\ReadMe.txt", root + "\\KSR_Icon.ico", root + "\\Varnholde.exe", 4},
+        {start_menu + "\\Varnholde\\Varnholde.lnk", start_menu + "\\Varnholde\\ReadMe.lnk",
+         start_menu + "\\Varnholde\\Удаление Varnholde.lnk", 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.read_only);
+        fs = FakeFileSystem();
+        view = RecordingView();
+        SetUp();
+        fs.set_attributes(c.read_only, attr::read_only);
+        EXPECT_EQ(run(), UninstallOutcome::stopped);
+        EXPECT_FALSE(gone(c.read_only));
+        EXPECT_TRUE(gone(c.deleted_before));
+        if (!c.kept_after.empty()) {
+            EXPECT_FALSE(gone(c.kept_after));
+        }
+        EXPECT_EQ(view.values.size(), c.progress_steps);
+        expect_stopped_naming(c.read_only + " (нет доступа");
+    }
+}
+
+TEST_F(UninstallTest, HiddenFileIsLeftAndStopsTheRemovalOfItsDirectory) {
+    fs.put_file(root + "\\Alliases\\Exe_files\\secret", "x", attr::hidden);
+    EXPECT_EQ(run(), UninstallOutcome::stopped);
+    for (const auto& text : view.messages) EXPECT_EQ(text.find("secret"), std::string::npos);
+    EXPECT_FALSE(gone(root + "\\Alliases\\Exe_files\\secret"));
+    EXPECT_TRUE(gone(root + "\\Alliases\\Exe_files\\notepad"));
+    expect_stopped_naming("папку " + root + "\\Alliases\\Exe_files (в папке остались");
+}
+
+TEST_F(UninstallTest, SubdirectoryIsNotListedAndStopsTheRemoval) {
+    for (const std::string& dir : {root + "\\Skins", start_menu + "\\Varnholde"}) {
+        SCOPED_TRACE(dir);
+        fs = FakeFileSystem();
+        view = RecordingView();
+        SetUp();
+        fs.put_directory(dir + "\\extra\\");
+        EXPECT_EQ(run(), UninstallOutcome::stopped);
+        EXPECT_TRUE(fs.is_directory(dir + "\\extra"));
+        expect_stopped_naming("папку " + dir);
+        EXPECT_FALSE(gone(root + "\\Uninstall.exe"));
+    }
+}
+
+TEST_F(UninstallTest, UninstallerInAnotherLetterCaseIsNotSkipped) {
+    fs.set_in_use(root + "\\Uninstall.exe", false);
+    fs.delete_file(root + "\\Uninstall.exe");
+    fs.put_file(root + "\\uninstall.exe", "exe");
+    fs.set_in_use(root + "\\uninstall.exe", true);
+    system.own_file_name = "uninstall.exe";
+    EXPECT_EQ(run(), UninstallOutcome::stopped);
+    EXPECT_EQ(view.values.size(), 4u);  // stopped in stage 5
+    expect_stopped_naming(root + "\\uninstall.exe (файл занят другой программой)");
+}
+
+TEST_F(UninstallTest, EmptyCommonProgramsRemovesVarnholdeOnTheCurrentDrive) {
+    savestring(registry, hkey_local_machine, shell_folders, "Common Programs", "");
+    fs.add_drive('D');
+    fs.set_current_drive('D');
+    fs.put_file("D:\\Varnholde\\Varnholde.lnk", "lnk");
+    fs.put_file("C:\\Varnholde\\Varnholde.lnk", "lnk");
+    ASSERT_EQ(run(), UninstallOutcome::completed);
+    EXPECT_TRUE(gone("D:\\Varnholde"));
+    EXPECT_FALSE(gone("C:\\Varnholde\\Varnholde.lnk"));
+    EXPECT_FALSE(gone(start_menu + "\\Varnholde"));  // no longer named by the registry
+}
+
+TEST_F(UninstallTest, SecondRunFinishesWhatAStoppedRunBegan) {
+    fs.set_attributes(root + "\\Skins\\skin_ 4.jpg", attr::read_only);
+    ASSERT_EQ(run(), UninstallOutcome::stopped);
+    ASSERT_TRUE(gone(root + "\\Alliases"));
+
+    fs.set_attributes(root + "\\Skins\\skin_ 4.jpg", attr::archive);
+    view = RecordingView();
+    ASSERT_EQ(run(), UninstallOutcome::completed);
+    EXPECT_TRUE(gone(root + "\\Skins"));
+    EXPECT_TRUE(gone(root + "\\Varnholde.exe"));
+    EXPECT_TRUE(gone(start_menu + "\\Varnholde"));
+    EXPECT_EQ(view.values, (std::vector<float>{16.6f, 33.2f, 49.8f, 66.4f, 83.0f, 100.0f}));
+    EXPECT_EQ(processes.started.size(), 1u);
+}
+
+TEST_F(UninstallTest, NothingLeftToRemoveStillCompletes) {
+    fs = FakeFileSystem();
+    fs.put_file(root + "\\Uninstall.exe", "exe");
+    ASSERT_EQ(run(), UninstallOutcome::completed);
+    EXPECT_EQ(view.messages, (std::vector<std::string>{"", "Удаление Varnholde 1.3 успешно завершена."}));
+    EXPECT_EQ(view.values.back(), 100.0f);
+}
+
+TEST_F(UninstallTest, FailuresOfTheBatchStepStopWithItsName) {
+    // An uninstaller started from another directory keeps its batch file
+    // there, out of reach of stage 5.
+    const std::string elsewhere = "C:\\Elsewhere";
+    system.own_directory = elsewhere;
+    fs.put_file(elsewhere + "\\Uninstall.exe", "exe");
+    fs.put_file(elsewhere + "\\Del_Unin.bat", "old", attr::read_only);
+    EXPECT_EQ(run(), UninstallOutcome::stopped);
+    expect_stopped_naming("записать файл " + elsewhere + "\\Del_Unin.bat");
+    EXPECT_EQ(fs.content(elsewhere + "\\Del_Unin.bat"), "old");
+
+    fs.set_attributes(elsewhere + "\\Del_Unin.bat", attr::archive);
+    view = RecordingView();
+    processes.decide = [](const std::string&) { return StartResult::failed; };
+    EXPECT_EQ(run(), UninstallOutcome::stopped);
+    EXPECT_TRUE(view.exit_button);
+    EXPECT_NE(view.message.find("запустить " + elsewhere + "\\Del_Unin.bat"), std::string::npos);
+    EXPECT_EQ(fs.content(elsewhere + "\\Del_Unin.bat")->substr(0, 8), ":no_ex\r\n");
+}
+
+}  // namespace
+}  // namespace vh

@@ -1,0 +1,193 @@
+#include "uninstall/uninstall_procedure.h"
+
+#include <vector>
+
+#include "shared/registry_strings.h"
+#include "uninstall/uninstall_texts.h"
+
+namespace vh {
+
+namespace {
+
+// One step of the removal. A stage lists a directory and deletes its files,
+// then removes a directory; either part may be absent.
+struct Stage {
+    std::string listed;   // whose files are deleted; empty: no listing
+    std::string removed;  // removed at the end; empty: none
+    bool shows_text;      // Label2 names each file and the removed directory
+    bool keeps_uninstaller;
+    bool last;  // sets the bar to 100 instead of adding 16.6
+};
+
+std::vector<Stage> product_stages() {
+    using namespace uninstall_path;
+    return {
+        {alias_dirs, alias_dirs, true, false, false},
+        {alias_programs, alias_programs, true, false, false},
+        {"", aliases, true, false, false},
+        {skins, skins, true, false, false},
+        {install_dir, "", true, true, false},
+    };
+}
+
+// The Start-menu folder is looked up only when its stage is reached.
+Stage start_menu_stage(Registry& registry) {
+    using namespace uninstall_path;
+    const std::string folder =
+        getstring(registry, hkey_local_machine, shell_folders_key, common_programs) +
+        start_menu_folder;
+    return {folder, folder, false, false, true};
+}
+
+std::string join(const std::string& directory, const std::string& name) {
+    if (!directory.empty() && directory.back() == '\\') return directory + name;
+    return directory + "\\" + name;
+}
+
+std::string file_stem(const std::string& file_name) {
+    return file_name.substr(0, file_name.rfind('.'));
+}
+
+// A hint at the cause, so the user knows what to do before trying again.
+std::string reason(FsError error) {
+    switch (error) {
+    case FsError::access_denied: return " (нет доступа: файл только для чтения или защищён)";
+    case FsError::sharing_violation: return " (файл занят другой программой)";
+    case FsError::dir_not_empty: return " (в папке остались скрытые файлы или вложенные папки)";
+    default: return "";
+    }
+}
+
+bool is_missing(FsError error) {
+    return error == FsError::file_not_found || error == FsError::path_not_found;
+}
+
+class Procedure {
+public:
+    Procedure(const UninstallSystem& system, UninstallView& view) : sys_(system), view_(view) {}
+
+    UninstallOutcome run() {
+        begin();
+        for (const Stage& stage : product_stages())
+            if (!run_stage(stage)) return UninstallOutcome::stopped;
+        if (!run_stage(start_menu_stage(sys_.registry))) return UninstallOutcome::stopped;
+        if (!write_and_start_batch()) return UninstallOutcome::stopped;
+        finish();
+        return UninstallOutcome::completed;
+    }
+
+private:
+    void begin() {
+        view_.set_question_buttons_visible(false);
+        view_.set_message_size(8);
+        view_.set_progress_visible(true);
+        view_.set_message("");
+    }
+
+    void finish() {
+        view_.set_progress_visible(false);
+        view_.set_message_size(12);
+        view_.set_message(uninstall_text::completed);
+        view_.show_exit_button();
+    }
+
+    bool run_stage(const Stage& stage) {
+        // A directory already gone (an earlier run removed it) is a stage
+        // done, so a second run can finish what a stopped one began.
+        if (directory_missing(stage.listed.empty() ? stage.removed : stage.listed))
+            return advance(stage);
+        if (!stage.listed.empty() && !delete_files(stage)) return false;
+        if (!stage.removed.empty()) {
+            if (stage.shows_text) view_.set_message(uninstall_text::removing + stage.removed);
+            if (FsError e = sys_.fs.remove_directory(stage.removed); e != FsError::ok)
+                return stop("не удалось удалить папку " + stage.removed + reason(e));
+        }
+        return advance(stage);
+    }
+
+    bool delete_files(const Stage& stage) {
+        std::vector<std::string> names;  // taken once: deleting does not change it
+        if (FsError e = sys_.fs.list_files(stage.listed, names); e != FsError::ok)
+            return stop("не удалось прочитать папку " + stage.listed + reason(e));
+        for (const std::string& name : names) {
+            if (stage.keeps_uninstaller && name == uninstall_path::kept_file) continue;
+            const std::string path = join(stage.listed, name);
+            if (stage.shows_text) view_.set_message(uninstall_text::removing + path);
+            if (FsError e = sys_.fs.delete_file(path); e != FsError::ok)
+                return stop("не удалось удалить файл " + path + reason(e));
+        }
+        return true;
+    }
+
+    bool directory_missing(const std::string& path) {
+        std::uint32_t attributes = 0;
+        return is_missing(sys_.fs.get_attributes(path, attributes));
+    }
+
+    bool advance(const Stage& stage) {
+        // The bar's value is single precision: the sum is rounded to it at
+        // every step, giving 16.6, 33.2, 49.8, 66.4, 83.
+        view_.set_progress(stage.last ? 100.0f : static_cast<float>(view_.progress() + 16.6));
+        return true;
+    }
+
+    bool write_and_start_batch() {
+        const std::string batch = join(sys_.own_directory, uninstall_path::batch_name);
+        std::string text = batch_file_text(sys_.own_directory, sys_.own_file_name);
+        if (sys_.ansi_to_oem) text = sys_.ansi_to_oem(text);
+        if (FsError e = sys_.fs.write_file(batch, text); e != FsError::ok)
+            return stop("не удалось записать файл " + batch + reason(e));
+        // A read-only uninstaller could never be deleted: the batch would
+        // loop for ever.
+        const std::string own_path = join(sys_.own_directory, sys_.own_file_name);
+        if (!clear_read_only(own_path))
+            return stop("не удалось снять атрибут \"только чтение\" с файла " + own_path);
+        // The batch names the uninstaller without a directory: it must run in D.
+        const std::string command = batch_command_line(sys_.command_interpreter, batch);
+        if (sys_.processes.start(command, WindowShow::hidden, sys_.own_directory) !=
+            StartResult::ok)
+            return stop("не удалось запустить " + batch);
+        return true;
+    }
+
+    bool clear_read_only(const std::string& path) {
+        std::uint32_t attributes = 0;
+        if (sys_.fs.get_attributes(path, attributes) != FsError::ok) return false;
+        if (!(attributes & attr::read_only)) return true;
+        return sys_.fs.set_attributes(path, attributes & ~attr::read_only) == FsError::ok;
+    }
+
+    // Ends the procedure where it stands; what is gone stays gone.
+    bool stop(const std::string& what_failed) {
+        view_.set_progress_visible(false);  // it would cover the exit button
+        view_.set_message("Удаление прервано: " + what_failed + ".");
+        view_.show_exit_button();
+        return false;
+    }
+
+    const UninstallSystem& sys_;
+    UninstallView& view_;
+};
+
+}  // namespace
+
+UninstallOutcome run_uninstall(const UninstallSystem& system, UninstallView& view) {
+    return Procedure(system, view).run();
+}
+
+std::string batch_file_text(const std::string& own_directory, const std::string& own_file_name) {
+    const std::string program = file_stem(own_file_name) + ".exe";
+    return ":no_ex\r\n"
+           "del " + program + "\r\n"
+           "if exist " + program + " goto no_ex\r\n"
+           "del " + join(own_directory, uninstall_path::batch_name) + "\r\n";
+}
+
+std::string batch_command_line(const std::string& command_interpreter,
+                               const std::string& batch_path) {
+    // /d: no AutoRun commands, which could change the current directory
+    // that the batch's lines rely on.
+    return "\"" + command_interpreter + "\" /d /c \"" + batch_path + "\"";
+}
+
+}  // namespace vh

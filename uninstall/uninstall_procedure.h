@@ -1,0 +1,56 @@
+// The uninstaller's work after "Да": the product's directories emptied and
+// removed stage by stage in a fixed order, the Start-menu folder removed,
+// and a batch file written and started that deletes the uninstaller itself
+// once it has ended. The window shows the progress through UninstallView.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/file_system.h"
+#include "platform/registry.h"
+#include "platform/system.h"
+
+namespace vh {
+
+// What the procedure needs of the uninstaller window.
+class UninstallView {
+public:
+    virtual ~UninstallView() = default;
+    virtual void set_question_buttons_visible(bool visible) = 0;  // Command1, Command2
+    virtual void set_message(const std::string& text) = 0;        // Label2
+    virtual void set_message_size(float points) = 0;              // Label2's font size
+    virtual void set_progress_visible(bool visible) = 0;          // ProgressBar1
+    virtual float progress() = 0;                                 // 0 to 100
+    virtual void set_progress(float value) = 0;
+    // Command1 captioned "Выход", shown and widened to span the panel.
+    virtual void show_exit_button() = 0;
+};
+
+struct UninstallSystem {
+    FileSystem& fs;
+    Registry& registry;
+    ProcessStarter& processes;
+    std::string own_directory;        // D: the uninstaller's directory, no trailing backslash
+    std::string own_file_name;        // the uninstaller's file name, "Uninstall.exe"
+    std::string command_interpreter;  // full path of cmd.exe
+    // Turns ANSI text into the OEM code page that the command interpreter
+    // reads batch files in; none means the bytes stay as they are.
+    std::function<std::string(const std::string&)> ansi_to_oem;
+};
+
+enum class UninstallOutcome { completed, stopped };
+
+// Runs the whole procedure inside the click handler of "Да". On the first
+// failure it stops: nothing later runs and nothing is restored, Label2
+// names what could not be removed and "Выход" is shown.
+UninstallOutcome run_uninstall(const UninstallSystem& system, UninstallView& view);
+
+// The four lines of "Del_Unin.bat", each ended by CR LF, in ANSI.
+std::string batch_file_text(const std::string& own_directory, const std::string& own_file_name);
+
+// The command line that runs the batch file hidden through the interpreter.
+std::string batch_command_line(const std::string& command_interpreter,
+                               const std::string& batch_path);
+
+}  // namespace vh
