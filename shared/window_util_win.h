@@ -1,0 +1,80 @@
+// Win32 helpers that the installer's and the uninstaller's windows share:
+// twips and pixels at the screen's real resolution, Cyrillic fonts, child
+// controls placed in twips, a plain panel, and the shadowed title made of
+// two transparent labels over the painted gradient.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "platform/win32/win_handle.h"
+
+namespace vh {
+
+// A rectangle in twips (1/1440 inch): left, top, width, height.
+struct TwipRect {
+    float left, top, width, height;
+};
+
+// Twips and pixels at the screen's logical resolution: 15 twips to the
+// pixel at 96 dots per inch, 12 at 120, 10 at 144.
+class TwipScale {
+public:
+    TwipScale();  // reads the screen's resolution
+    TwipScale(int dpi_x, int dpi_y) : dpi_x_(dpi_x), dpi_y_(dpi_y) {}
+    int x(float twips) const;  // twips to pixels, rounded
+    int y(float twips) const;
+    float twips_x(int pixels) const;  // pixels to twips
+    float twips_y(int pixels) const;
+    RECT pixels(const TwipRect& box) const;  // left, top, right, bottom
+    int dpi_y() const { return dpi_y_; }
+
+private:
+    int dpi_x_, dpi_y_;
+};
+
+// The whole screen's size in twips.
+float screen_width_twips(const TwipScale& scale);
+float screen_height_twips(const TwipScale& scale);
+
+// A font with the Cyrillic character set (204) at a size in points.
+Font create_cyrillic_font(const char* face, float points, bool bold, bool italic = false);
+
+// A child control placed in twips within its parent; WS_CHILD is added.
+HWND create_control(HWND parent, const char* window_class, const std::string& text, DWORD style,
+                    const TwipRect& box, int id, const TwipScale& scale, HFONT font = nullptr,
+                    DWORD ex_style = 0);
+void move_control(HWND control, float left_twips, float top_twips, const TwipScale& scale);
+void set_control_width(HWND control, float width_twips, const TwipScale& scale);
+void set_font(HWND control, HFONT font);
+
+// A borderless panel in the button-face colour. Its controls' notifications
+// (WM_COMMAND, WM_NOTIFY) go on to the panel's parent, and dialog-style
+// keyboard navigation reaches into it.
+HWND create_panel(HWND parent, const TwipRect& box, int id, const TwipScale& scale);
+
+// The large title: the same text twice, a shadow copy offset to the right
+// and the face copy on top, both without a background of their own so the
+// gradient shows through. The parent must answer WM_CTLCOLORSTATIC for them
+// with title_label_colors.
+struct ShadowedTitle {
+    HWND shadow = nullptr;
+    HWND face = nullptr;
+    COLORREF shadow_color = 0;
+    COLORREF face_color = 0;
+};
+ShadowedTitle create_shadowed_title(HWND parent, const std::string& text, const TwipRect& face,
+                                    const TwipRect& shadow, COLORREF face_color,
+                                    COLORREF shadow_color, HFONT font, int face_id,
+                                    int shadow_id, const TwipScale& scale);
+
+// For WM_CTLCOLORSTATIC: the transparent colours of a title label, or null
+// when the control is not one of them.
+HBRUSH title_label_colors(const ShadowedTitle& title, HWND control, HDC dc);
+
+// Leaves a child's area out of the parent's painting (a panel that paints
+// itself), so that it does not flicker.
+void exclude_child(HDC dc, HWND parent, HWND child);
+
+}  // namespace vh

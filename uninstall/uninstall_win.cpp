@@ -1,0 +1,283 @@
+// Uninstall.exe: the window Form1 that asks whether to remove the product
+// and, on "Да", shows the uninstall procedure's progress and outcome.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cmath>
+
+#include "platform/win32/win_file_system.h"
+#include "platform/win32/win_registry.h"
+#include "platform/win32/win_system.h"
+#include "shared/gradient_paint_win.h"
+#include "shared/window_util_win.h"
+#include "uninstall/uninstall_layout.h"
+#include "uninstall/uninstall_procedure.h"
+#include "uninstall/uninstall_texts.h"
+
+namespace vh {
+namespace {
+
+namespace layout = uninstall_layout;
+
+// Control ids; 1 and 2 (IDOK, IDCANCEL) are left free so that Esc does nothing.
+enum ControlId {
+    id_label1_0 = 100,  // the title's shadow
+    id_label1_1 = 101,  // the title's face
+    id_frame1 = 200,
+    id_label2 = 201,
+    id_progressbar1 = 202,
+    id_command1 = 203,  // "Нет", later "Выход"
+    id_command2 = 204,  // "Да"
+};
+
+constexpr const char* window_class = "VarnholdeUninstall";
+constexpr const char* panel_font = "MS Sans Serif";
+
+TwipRect twips(const layout::Box& box) {
+    return {box.left, box.top, box.width, box.height};
+}
+
+std::string system_directory() {
+    char buffer[MAX_PATH] = {};
+    const UINT n = GetSystemDirectoryA(buffer, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? std::string(buffer, n) : std::string("C:\\Windows\\System32");
+}
+
+// cmd.exe reads batch files in the OEM code page.
+std::string ansi_to_oem(const std::string& text) {
+    std::string oem(text.size(), '\0');
+    if (!text.empty())
+        CharToOemBuffA(text.data(), oem.data(), static_cast<DWORD>(text.size()));
+    return oem;
+}
+
+class Form1 final : public UninstallView {
+public:
+    bool create(HINSTANCE instance);
+    void Form_Load();
+    bool is_dialog_message(MSG& message) { return IsDialogMessageA(window_, &message) != 0; }
+
+    void set_question_buttons_visible(bool visible) override;
+    void set_message(const std::string& text) override;
+    void set_message_size(float points) override;
+    void set_progress_visible(bool visible) override;
+    float progress() override { return progress_; }
+    void set_progress(float value) override;
+    void show_exit_button() override;
+
+private:
+    static LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT handle(UINT message, WPARAM wparam, LPARAM lparam);
+
+    void create_controls();
+    void Form_Paint();
+    LRESULT on_ctlcolor_static(HDC dc, HWND control, WPARAM wparam, LPARAM lparam);
+    void on_command(int id);
+    void Command1_Click();
+    void Command2_Click();
+    LRESULT default_button() const;
+    void next_control(bool backward);
+    void show(HWND control, bool visible);
+
+    HWND window_ = nullptr;
+    HWND frame1_ = nullptr, label2_ = nullptr, progressbar1_ = nullptr;
+    HWND command1_ = nullptr, command2_ = nullptr;
+    ShadowedTitle label1_;
+    TwipScale scale_;
+    Font title_font_, label2_font_, button_font_;
+    float progress_ = 0;
+};
+
+bool Form1::create(HINSTANCE instance) {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;  // the gradient depends on the whole size
+    wc.lpfnWndProc = window_proc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+    wc.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), 0));
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.lpszClassName = window_class;
+    if (!RegisterClassExA(&wc)) return false;
+
+    // The designed client area, grown to the outer size of the frame.
+    RECT r = scale_.pixels(twips(layout::client));
+    const DWORD style = WS_OVERLAPPEDWINDOW;
+    AdjustWindowRectEx(&r, style, FALSE, 0);
+    window_ = CreateWindowExA(0, window_class, uninstall_text::caption, style, r.left, r.top,
+                              r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance,
+                              this);
+    return window_ != nullptr;
+}
+
+LRESULT CALLBACK Form1::window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+        auto* form = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
+        form->window_ = window;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    return form ? form->handle(message, wparam, lparam)
+                : DefWindowProcA(window, message, wparam, lparam);
+}
+
+LRESULT Form1::handle(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+    case WM_CREATE: create_controls(); return 0;
+    case WM_ERASEBKGND: return 1;  // the paint handler covers every pixel
+    case WM_PAINT: Form_Paint(); return 0;
+    case WM_CTLCOLORSTATIC:
+        return on_ctlcolor_static(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam),
+                                  wparam, lparam);
+    case WM_COMMAND: on_command(LOWORD(wparam)); return 0;
+    case DM_GETDEFID: return default_button();
+    case WM_NEXTDLGCTL: next_control(wparam != 0); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: return DefWindowProcA(window_, message, wparam, lparam);
+    }
+}
+
+// The controls in their designed state: the title, and the panel with the
+// message, the hidden progress bar and the two buttons.
+void Form1::create_controls() {
+    title_font_ = create_cyrillic_font("Times New Roman", 32.25f, true, true);
+    label2_font_ = create_cyrillic_font(panel_font, 12, true);
+    button_font_ = create_cyrillic_font(panel_font, 9.75f, true);
+
+    label1_ = create_shadowed_title(window_, uninstall_text::title, twips(layout::title_face),
+                                    twips(layout::title_shadow), RGB(255, 255, 255),
+                                    GetSysColor(COLOR_BTNTEXT), title_font_.get(), id_label1_1,
+                                    id_label1_0, scale_);
+    frame1_ = create_panel(window_, twips(layout::panel), id_frame1, scale_);
+    label2_ = create_control(frame1_, "STATIC", "", WS_VISIBLE | SS_CENTER | SS_NOPREFIX,
+                             twips(layout::message), id_label2, scale_, label2_font_.get());
+    progressbar1_ = create_control(frame1_, PROGRESS_CLASSA, "", 0, twips(layout::progress),
+                                   id_progressbar1, scale_);
+    SendMessageA(progressbar1_, PBM_SETRANGE32, 0, 100);
+    command1_ = create_control(frame1_, "BUTTON", uninstall_text::no,
+                               WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, twips(layout::no_button),
+                               id_command1, scale_, button_font_.get());
+    command2_ = create_control(frame1_, "BUTTON", uninstall_text::yes,
+                               WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
+                               twips(layout::yes_button), id_command2, scale_, button_font_.get());
+}
+
+void Form1::Form_Load() {
+    ShowWindow(window_, SW_SHOWMAXIMIZED);
+    const layout::Point origin =
+        layout::panel_origin(screen_width_twips(scale_), screen_height_twips(scale_));
+    move_control(frame1_, origin.left, origin.top, scale_);
+    SetWindowTextA(label2_, uninstall_text::question);
+    SetFocus(command1_);  // the first button in tab order
+    UpdateWindow(window_);
+}
+
+void Form1::Form_Paint() {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window_, &paint);
+    exclude_child(dc, window_, frame1_);
+    RECT client{};
+    GetClientRect(window_, &client);
+    paint_gradient(dc, client.right, client.bottom);
+    EndPaint(window_, &paint);
+}
+
+LRESULT Form1::on_ctlcolor_static(HDC dc, HWND control, WPARAM wparam, LPARAM lparam) {
+    if (HBRUSH brush = title_label_colors(label1_, control, dc))
+        return reinterpret_cast<LRESULT>(brush);
+    return DefWindowProcA(window_, WM_CTLCOLORSTATIC, wparam, lparam);
+}
+
+void Form1::on_command(int id) {
+    if (id == id_command1) Command1_Click();
+    if (id == id_command2) Command2_Click();
+}
+
+// "Нет", and later "Выход": the program ends at once.
+void Form1::Command1_Click() {
+    ExitProcess(0);
+}
+
+void Form1::Command2_Click() {
+    WinFileSystem fs;
+    WinRegistry registry;
+    WinProcessStarter processes;
+    const UninstallSystem system{fs,
+                                 registry,
+                                 processes,
+                                 own_directory(),
+                                 own_file_name(),
+                                 system_directory() + "\\cmd.exe",
+                                 ansi_to_oem};
+    run_uninstall(system, *this);
+}
+
+// Enter presses "Да" while it is shown, "Выход" once it has taken its place.
+LRESULT Form1::default_button() const {
+    if (IsWindowVisible(command2_)) return MAKELRESULT(id_command2, DC_HASDEFID);
+    if (IsWindowVisible(command1_)) return MAKELRESULT(id_command1, DC_HASDEFID);
+    return 0;
+}
+
+// Tab and Shift+Tab, which IsDialogMessage asks a plain window to do.
+void Form1::next_control(bool backward) {
+    if (HWND next = GetNextDlgTabItem(window_, GetFocus(), backward)) SetFocus(next);
+}
+
+void Form1::show(HWND control, bool visible) {
+    ShowWindow(control, visible ? SW_SHOW : SW_HIDE);
+    UpdateWindow(frame1_);  // the procedure does not return to the message loop
+}
+
+void Form1::set_question_buttons_visible(bool visible) {
+    show(command1_, visible);
+    show(command2_, visible);
+}
+
+void Form1::set_message(const std::string& text) {
+    SetWindowTextA(label2_, text.c_str());
+    UpdateWindow(label2_);
+}
+
+void Form1::set_message_size(float points) {
+    Font font = create_cyrillic_font(panel_font, points, true);
+    set_font(label2_, font.get());
+    label2_font_ = std::move(font);  // the old font is freed once no longer selected
+}
+
+void Form1::set_progress_visible(bool visible) {
+    show(progressbar1_, visible);
+}
+
+void Form1::set_progress(float value) {
+    progress_ = value;
+    SendMessageA(progressbar1_, PBM_SETPOS, static_cast<WPARAM>(std::lround(value)), 0);
+    UpdateWindow(progressbar1_);
+}
+
+void Form1::show_exit_button() {
+    SetWindowTextA(command1_, uninstall_text::exit);
+    set_control_width(command1_, layout::exit_button_width, scale_);
+    show(command1_, true);
+    SetFocus(command1_);
+}
+
+}  // namespace
+}  // namespace vh
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+    static vh::Form1 form;
+    if (!form.create(instance)) return 1;
+    form.Form_Load();
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (form.is_dialog_message(message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
