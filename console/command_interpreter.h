@@ -19,9 +19,10 @@ inline constexpr const char* invalid_name_status = " >>ОШИБКА: НЕДОП�
 
 // List1: the words Tab completes, in the order the completion scan tries them.
 inline constexpr const char* command_words[] = {
-    "about",   "allias",   "dir_allias",    "drive",   "close",   "con_fontcolor",
-    "con_openinterval",    "con_skin",      "del_all", "del_allias", "del_dirallias",
-    "exit",    "newuser",  "power",         "restart", "quit",
+    "about",   "allias",        "dir_allias",       "drive",
+    "close",   "con_fontcolor", "con_openinterval", "con_skin",
+    "del_all", "del_allias",    "del_dirallias",    "exit",
+    "newuser", "power",         "restart",          "quit",
 };
 
 class CommandInterpreter {
