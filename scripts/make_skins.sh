@@ -1,6 +1,6 @@
 #!/bin/sh
 # Makes the six background pictures of the console (assets/skins/skin1.jpg ..
-# skin6.jpg) and the product icon (assets/varnholde.ico) with ImageMagick.
+# skin6.jpg) with ImageMagick. The product icon comes from make_icon.py.
 # Five pictures are dark and low in contrast, for white, yellow, magenta,
 # red and green text; pure blue text is too dark for any dark picture, so
 # skin 3 is a pale one on which blue, red and magenta text read well (and
@@ -45,12 +45,5 @@ convert -size 64x64 xc:'#15171a' -fill none -stroke '#262b30' -draw 'line 0,0 63
   -size $SIZE tile:mpr:tile \
   \( -size $SIZE gradient:'#00000000'-'#000000a0' \) -compose over -composite \
   $Q skins/skin6.jpg
-
-# The icon: a ">_" prompt in a blue-framed dark square, 48, 32 and 16 pixels.
-convert -size 256x256 xc:none -fill '#0a1a5c' -stroke '#3c78ff' -strokewidth 14 \
-  -draw 'roundrectangle 10,10 245,245 36,36' \
-  -fill none -stroke white -strokewidth 26 -draw 'polyline 62,70 128,128 62,186' \
-  -stroke '#ffd200' -draw 'line 140,190 204,190' \
-  -define icon:auto-resize=48,32,16 varnholde.ico
 
 for f in skins/skin*.jpg; do identify -format '%f %wx%h %b\n' "$f"; done

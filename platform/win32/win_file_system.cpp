@@ -42,6 +42,15 @@ FsError result(BOOL ok) {
     return ok ? FsError::ok : last_error();
 }
 
+// Windows refuses to replace a read-only file, and to re-create a hidden or
+// system file without naming those attributes; Wine lets both through. The
+// checks make every host give Windows' answer.
+bool refuses_replacement(const std::string& path, DWORD protecting) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           (attributes & protecting);
+}
+
 }  // namespace
 
 FsError WinFileSystem::read_file(const std::string& path, std::string& content) {
@@ -62,6 +71,9 @@ FsError WinFileSystem::read_file(const std::string& path, std::string& content) 
 }
 
 FsError WinFileSystem::write_file(const std::string& path, const std::string& content) {
+    if (refuses_replacement(path, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                      FILE_ATTRIBUTE_SYSTEM))
+        return FsError::access_denied;
     WinHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return last_error();
@@ -75,6 +87,9 @@ FsError WinFileSystem::write_file(const std::string& path, const std::string& co
 }
 
 FsError WinFileSystem::move_file_replacing(const std::string& from, const std::string& to) {
+    if (refuses_replacement(to, FILE_ATTRIBUTE_READONLY) &&
+        GetFileAttributesA(from.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return FsError::access_denied;
     return result(MoveFileExA(from.c_str(), to.c_str(),
                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
 }
@@ -84,6 +99,10 @@ FsError WinFileSystem::delete_file(const std::string& path) {
 }
 
 FsError WinFileSystem::copy_file(const std::string& from, const std::string& to) {
+    if (refuses_replacement(to, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                    FILE_ATTRIBUTE_SYSTEM) &&
+        GetFileAttributesA(from.c_str()) != INVALID_FILE_ATTRIBUTES)
+        return FsError::access_denied;
     return result(CopyFileA(from.c_str(), to.c_str(), FALSE));
 }
 

@@ -56,5 +56,6 @@ private:
 using Font = GdiObject<HFONT>;
 using Brush = GdiObject<HBRUSH>;
 using Bitmap = GdiObject<HBITMAP>;
+using Pen = GdiObject<HPEN>;
 
 }  // namespace vh

@@ -1,0 +1,235 @@
+#include "console/about_win.h"
+
+#include <string>
+#include <vector>
+
+namespace vh {
+
+namespace {
+
+constexpr int client_size = 3135;  // twips, square
+constexpr char readme_command[] =
+    "c:\\windows\\notepad.exe C:\\Tessarimondale\\Varnholde\\ReadMe.txt";
+constexpr char maker_line[] =
+    "Создано командой Tessarimondale. Отзывы и вопросы: varnholde@tessarimondale.example";
+
+enum ControlId { picIcon = 200, lblTitle, lblVersion, lblDisclaimer, Command1, lblDescription };
+
+HFONT cyrillic_font(const char* face, double points, int weight, int dpi) {
+    return CreateFontA(-static_cast<int>(points * dpi / 72.0 + 0.5), 0, 0, 0, weight, FALSE,
+                       FALSE, FALSE, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                       DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
+// A dialog template with no controls: they are created in code so that
+// each gets its own font and exact place.
+struct EmptyDialogTemplate {
+    DLGTEMPLATE header;
+    WORD menu = 0, window_class = 0, title = 0;
+};
+
+struct VersionResource {
+    std::vector<char> data;
+    explicit VersionResource() {
+        char path[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, path, MAX_PATH);
+        DWORD ignored = 0;
+        const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+        if (size == 0) return;
+        data.resize(size);
+        if (!GetFileVersionInfoA(path, 0, size, data.data())) data.clear();
+    }
+    const VS_FIXEDFILEINFO* fixed() {
+        void* info = nullptr;
+        UINT length = 0;
+        if (data.empty() || !VerQueryValueA(data.data(), "\\", &info, &length)) return nullptr;
+        return static_cast<const VS_FIXEDFILEINFO*>(info);
+    }
+    std::string string_value(const char* name) {
+        struct Translation { WORD language, code_page; };
+        Translation* translation = nullptr;
+        UINT length = 0;
+        if (data.empty() ||
+            !VerQueryValueA(data.data(), "\\VarFileInfo\\Translation",
+                            reinterpret_cast<void**>(&translation), &length) ||
+            length < sizeof(Translation))
+            return {};
+        char query[80];
+        wsprintfA(query, "\\StringFileInfo\\%04x%04x\\%s", translation->language,
+                  translation->code_page, name);
+        char* value = nullptr;
+        if (!VerQueryValueA(data.data(), query, reinterpret_cast<void**>(&value), &length) ||
+            !value)
+            return {};
+        return value;
+    }
+};
+
+}  // namespace
+
+std::string program_version_text() {
+    VersionResource resource;
+    const VS_FIXEDFILEINFO* info = resource.fixed();
+    if (!info) return "Version";
+    return "Version " + std::to_string(HIWORD(info->dwFileVersionMS)) + "." +
+           std::to_string(LOWORD(info->dwFileVersionMS)) + "." +
+           std::to_string(LOWORD(info->dwFileVersionLS));
+}
+
+std::string program_title() {
+    VersionResource resource;
+    return resource.string_value("ProductName");
+}
+
+AboutBox::AboutBox(HINSTANCE instance, HICON icon, ProcessStarter& starter)
+    : instance_(instance), icon_(icon), starter_(starter) {}
+
+AboutBox::~AboutBox() {
+    if (dialog_) DestroyWindow(dialog_);
+}
+
+void AboutBox::show() {
+    if (!dialog_) {
+        EmptyDialogTemplate dialog_template{};
+        dialog_template.header.style = WS_POPUP | DS_MODALFRAME | WS_VISIBLE;
+        dialog_ = CreateDialogIndirectParamA(instance_, &dialog_template.header, nullptr,
+                                             dialog_proc, reinterpret_cast<LPARAM>(this));
+    }
+    if (dialog_) {
+        ShowWindow(dialog_, SW_SHOW);
+        SetForegroundWindow(dialog_);
+    }
+}
+
+bool AboutBox::is_dialog_message(MSG& message) {
+    return dialog_ && IsDialogMessageA(dialog_, &message);
+}
+
+INT_PTR CALLBACK AboutBox::dialog_proc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_INITDIALOG) {
+        SetWindowLongPtrA(dialog, DWLP_USER, l);
+        reinterpret_cast<AboutBox*>(l)->dialog_ = dialog;
+    }
+    auto* self = reinterpret_cast<AboutBox*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    return self ? self->handle(message, w, l) : FALSE;
+}
+
+INT_PTR AboutBox::handle(UINT message, WPARAM w, LPARAM l) {
+    switch (message) {
+        case WM_INITDIALOG: Form_Load(); return FALSE;  // the focus is set on "Понял!"
+        case WM_COMMAND:
+            switch (LOWORD(w)) {
+                case IDOK:
+                case IDCANCEL: cmdOK_Click(); return TRUE;
+                case Command1: Command1_Click(); return TRUE;
+            }
+            return FALSE;
+        case WM_CTLCOLORSTATIC:
+            return reinterpret_cast<INT_PTR>(
+                on_color_label(reinterpret_cast<HDC>(w), reinterpret_cast<HWND>(l)));
+        case WM_PAINT: {
+            PAINTSTRUCT paint;
+            HDC dc = BeginPaint(dialog_, &paint);
+            paint_lines(dc);
+            EndPaint(dialog_, &paint);
+            return TRUE;
+        }
+        case WM_DESTROY: dialog_ = nullptr; return TRUE;
+    }
+    return FALSE;
+}
+
+void AboutBox::Form_Load() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    twips_per_pixel_ = (1440 + dpi / 2) / dpi;
+    title_font_.reset(cyrillic_font("Arial Black", 18, FW_NORMAL, dpi));
+    version_font_.reset(cyrillic_font("Arial Black", 9.75, FW_NORMAL, dpi));
+    text_font_.reset(cyrillic_font("MS Sans Serif", 8.25, FW_BOLD, dpi));
+
+    // The client area is square; the box opens centred on the screen.
+    RECT frame{0, 0, px(client_size), px(client_size)};
+    AdjustWindowRectEx(&frame, GetWindowLongA(dialog_, GWL_STYLE), FALSE,
+                       GetWindowLongA(dialog_, GWL_EXSTYLE));
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    SetWindowPos(dialog_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER);
+    create_controls();
+
+    SetWindowTextA(lblVersion_, program_version_text().c_str());
+    SetWindowTextA(lblTitle_, program_title().c_str());
+}
+
+void AboutBox::create_controls() {
+    HFONT dialog_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    // Created in tab order: "Понял!" first, so it has the focus.
+    HWND ok = add("BUTTON", "Понял!", WS_TABSTOP | BS_DEFPUSHBUTTON, 277, 2645, 2580, 345, IDOK,
+                  dialog_font);
+    HWND icon = add("STATIC", "", SS_ICON, 240, 240, 540, 540, picIcon, nullptr);
+    SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
+    lblTitle_ = add("STATIC", "Varnholde", SS_CENTER, 840, 120, 2115, 465, lblTitle,
+                    title_font_.get());
+    lblVersion_ = add("STATIC", "Version", SS_CENTER, 840, 600, 2085, 225, lblVersion,
+                      version_font_.get());
+    lblDisclaimer_ = add("STATIC", "Вся инфа по использованию консоли в ReadMe файле", SS_LEFT,
+                         240, 1080, 2655, 465, lblDisclaimer, text_font_.get());
+    add("BUTTON", "ReadMe", WS_TABSTOP | BS_PUSHBUTTON, 277, 1560, 2580, 345, Command1,
+        dialog_font);
+    add("STATIC", maker_line, SS_CENTER, 225, 2040, 2685, 570, lblDescription, text_font_.get());
+    SetFocus(ok);
+}
+
+HWND AboutBox::add(const char* klass, const char* text, DWORD style, int left, int top,
+                   int width, int height, int id, HFONT font) {
+    HWND control = CreateWindowExA(0, klass, text, WS_CHILD | WS_VISIBLE | style, px(left),
+                                   px(top), px(width), px(height), dialog_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
+                                   nullptr);
+    if (font) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return control;
+}
+
+// Notepad opens the read-me while the box stays open. When it cannot be
+// started the box says so in its own text and stays usable.
+void AboutBox::Command1_Click() {
+    if (starter_.start(readme_command, WindowShow::normal) != StartResult::ok)
+        SetWindowTextA(lblDisclaimer_, "Не удалось запустить Блокнот: c:\\windows\\notepad.exe");
+}
+
+void AboutBox::cmdOK_Click() {
+    DestroyWindow(dialog_);
+}
+
+HBRUSH AboutBox::on_color_label(HDC dc, HWND label) {
+    SetTextColor(dc, label == lblTitle_ ? RGB(0, 0, 255) : RGB(0, 0, 0));
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return GetSysColorBrush(COLOR_BTNFACE);
+}
+
+// The etched double frame and the two etched separators.
+void AboutBox::paint_lines(HDC dc) {
+    struct Line { COLORREF color; int width, x1, y1, x2, y2; };
+    const COLORREF shadow = GetSysColor(COLOR_3DSHADOW), white = RGB(255, 255, 255);
+    const Line lines[] = {
+        {shadow, 1, 120, 120, 3000, 120},    {white, 1, 120, 135, 3000, 135},
+        {shadow, 1, 105, 3060, 105, 120},    {white, 1, 120, 3060, 120, 120},
+        {white, 1, 3015, 3060, 3015, 120},   {shadow, 1, 3000, 3060, 3000, 120},
+        {shadow, 1, 3000, 3045, 120, 3045},  {white, 1, 3000, 3060, 120, 3060},
+        {white, 1, 3000, 975, 120, 975},     {shadow, 1, 3000, 960, 120, 960},
+        {RGB(128, 128, 128), 1, 90, 1965, 3000, 1965}, {white, 2, 105, 1980, 3000, 1980},
+    };
+    for (const Line& line : lines) {
+        Pen pen(CreatePen(PS_SOLID, line.width, line.color));
+        HGDIOBJ old = SelectObject(dc, pen.get());
+        MoveToEx(dc, px(line.x1), px(line.y1), nullptr);
+        LineTo(dc, px(line.x2), px(line.y2));
+        SelectObject(dc, old);
+    }
+}
+
+int AboutBox::px(int twips) const {
+    return (twips + twips_per_pixel_ / 2) / twips_per_pixel_;
+}
+
+}  // namespace vh

@@ -1,0 +1,91 @@
+// Form1: the console band. It owns the controls, the shared console state
+// and the Win32 side of every console part; the logic it runs is portable.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <memory>
+
+#include "console/console_state.h"
+#include "console/console_view.h"
+#include "console/layout.h"
+#include "console/skin_win.h"
+#include "platform/win32/win_file_system.h"
+#include "platform/win32/win_handle.h"
+#include "platform/win32/win_registry.h"
+#include "platform/win32/win_system.h"
+
+namespace vh {
+
+class CommandInterpreter;
+class AliasStore;
+class AboutBox;
+
+class Form1 : public ConsoleView {
+public:
+    Form1();
+    ~Form1() override;
+
+    // Creates the band hidden, runs the load sequence, then shows it.
+    bool create(HINSTANCE instance, int show_command);
+    // The About box takes Enter and Esc like a dialog.
+    bool is_dialog_message(MSG& message);
+
+    // ConsoleView
+    std::string input_text() override;
+    void set_input_text(const std::string& text) override;
+    std::string history_line(int index) override;
+    void set_history_line(int index, const std::string& text) override;
+    bool visible() override;
+    void set_visible(bool visible) override;
+    void show_about() override;
+    void set_text_color(const TextColor& color) override;
+    LoadResult load_skin(const std::string& path) override;
+    void set_timer_interval(int milliseconds) override;
+    void unload_and_exit() override;
+
+private:
+    static LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM w, LPARAM l);
+    static LRESULT CALLBACK input_proc(HWND input, UINT message, WPARAM w, LPARAM l);
+    LRESULT handle(UINT message, WPARAM w, LPARAM l);
+
+    void Form_Load();
+    void Form_Unload();
+    void Form_MouseDown(LPARAM position);
+    void create_controls(const ConsoleLayout& layout);
+    void show_menu();
+    void on_command(int id);
+    void on_draw_label(const DRAWITEMSTRUCT& item);
+    LRESULT on_color_input(HDC dc);
+    void on_erase_background(HDC dc);
+    LRESULT on_input_char(WPARAM character);
+    void repaint_all();
+    int to_pixels_x(int twips) const;
+    int to_pixels_y(int twips) const;
+
+    HINSTANCE instance_ = nullptr;
+    HWND window_ = nullptr;
+    HWND RichTextBox1_ = nullptr;
+    std::array<HWND, history_lines> Label1_{};
+    WNDPROC input_default_proc_ = nullptr;
+    HICON icon_ = nullptr;
+    Font input_font_, label_font_;
+    Brush input_background_;
+    COLORREF text_color_ = RGB(255, 255, 255);
+    Skin skin_;
+    int twips_per_pixel_x_ = 15, twips_per_pixel_y_ = 15;
+    bool unloaded_ = false;
+
+    ConsoleState state_;
+    WinFileSystem file_system_;
+    WinRegistry registry_;
+    WinProcessStarter starter_;
+    WinKeyState keys_;
+    WinSessionControl session_;
+    std::unique_ptr<AliasStore> aliases_;
+    std::unique_ptr<CommandInterpreter> interpreter_;
+    std::unique_ptr<AboutBox> about_;
+};
+
+}  // namespace vh

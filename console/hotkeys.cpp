@@ -1,0 +1,46 @@
+#include "console/hotkeys.h"
+
+namespace vh {
+
+namespace {
+
+constexpr int right_button_down = 516;  // WM_RBUTTONDOWN
+constexpr int right_button_up = 517;    // WM_RBUTTONUP
+
+void recall(ConsoleState& state, ConsoleView& view) {
+    view.set_input_text(view.history_line(state.history_pos));
+}
+
+}  // namespace
+
+void Timer1_Timer(ConsoleState& state, ConsoleView& view, KeyState& keys) {
+    if (keys.pressed(vk::f12)) view.set_visible(!view.visible());
+
+    // Every key is queried at every tick, so that a press made while the
+    // band is hidden does not act later when it is shown.
+    if (keys.pressed(vk::up) && view.visible()) {
+        if (state.history_pos > 4) state.history_pos = 5;
+        if (state.history_pos < 0) state.history_pos = 0;
+        recall(state, view);
+        state.history_pos = static_cast<std::int16_t>(state.history_pos + 1);
+    }
+    if (keys.pressed(vk::down) && view.visible()) {
+        state.history_pos = static_cast<std::int16_t>(state.history_pos - 1);
+        if (state.history_pos < 1) state.history_pos = 0;
+        // Completion may have left the position past the history.
+        if (state.history_pos > history_lines - 1) state.history_pos = history_lines - 1;
+        recall(state, view);
+    }
+}
+
+bool icon_menu_requested(int x_pixels, int y_pixels, std::int16_t twips_x, int twips_y) {
+    const long x = static_cast<long>(x_pixels) * twips_x;
+    const long y = static_cast<long>(y_pixels) * twips_y;
+    if (y != 0) return false;
+    const auto press = static_cast<std::int16_t>(right_button_down * twips_x);
+    const auto release = static_cast<std::int16_t>(right_button_up * twips_x);
+    if (x == press) return false;
+    return x == release;
+}
+
+}  // namespace vh

@@ -1,0 +1,19 @@
+// Varnholde.exe: the drop-down command console.
+#include <windows.h>
+#include <ole2.h>
+
+#include "console/form1_win.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
+    OleInitialize(nullptr);  // JPEG skins are decoded by the OLE picture loader
+    vh::Form1 form;
+    if (!form.create(instance, show_command)) return 1;
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (form.is_dialog_message(message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    OleUninitialize();
+    return 0;
+}

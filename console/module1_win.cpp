@@ -1,0 +1,24 @@
+#include "console/module1_win.h"
+
+#include <shellapi.h>
+
+namespace vh {
+
+TrayRecord tray_data{};
+
+void add_tray_icon(HWND window, HICON icon) {
+    tray_data = TrayRecord{};
+    tray_data.cbSize = sizeof(TrayRecord);
+    tray_data.hWnd = window;
+    tray_data.uID = 0;
+    tray_data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;  // 7
+    tray_data.uCallbackMessage = tray_callback_message;
+    tray_data.hIcon = icon;
+    Shell_NotifyIconA(NIM_ADD, reinterpret_cast<NOTIFYICONDATAA*>(&tray_data));
+}
+
+void remove_tray_icon() {
+    Shell_NotifyIconA(NIM_DELETE, reinterpret_cast<NOTIFYICONDATAA*>(&tray_data));
+}
+
+}  // namespace vh

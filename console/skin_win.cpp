@@ -1,0 +1,89 @@
+#include "console/skin_win.h"
+
+#include <ole2.h>
+#include <olectl.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace vh {
+
+namespace {
+
+std::wstring widen(const std::string& ansi) {
+    const int n = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
+    std::wstring wide(n > 0 ? n : 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide.data(), n);
+    wide.resize(wide.size() - 1);
+    return wide;
+}
+
+// Picture sizes come in HIMETRIC (0.01 mm).
+LONG himetric_to_pixels(LONG himetric, int dpi) {
+    return MulDiv(himetric, dpi, 2540);
+}
+
+}  // namespace
+
+LoadResult Skin::load(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD code = GetLastError();
+        return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND
+                   ? LoadResult::file_not_found
+                   : LoadResult::failed;
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return LoadResult::failed;
+
+    IPicture* picture = nullptr;
+    std::wstring wide = widen(path);
+    if (FAILED(OleLoadPicturePath(const_cast<LPOLESTR>(wide.c_str()), nullptr, 0, 0,
+                                  IID_IPicture, reinterpret_cast<void**>(&picture))) ||
+        !picture)
+        return LoadResult::failed;
+
+    OLE_XSIZE_HIMETRIC width = 0;
+    OLE_YSIZE_HIMETRIC height = 0;
+    picture->get_Width(&width);
+    picture->get_Height(&height);
+    HDC screen = GetDC(nullptr);
+    const SIZE pixels{himetric_to_pixels(width, GetDeviceCaps(screen, LOGPIXELSX)),
+                      himetric_to_pixels(height, GetDeviceCaps(screen, LOGPIXELSY))};
+    Bitmap bitmap(CreateCompatibleBitmap(screen, pixels.cx, pixels.cy));
+    HDC memory = CreateCompatibleDC(screen);
+    ReleaseDC(nullptr, screen);
+    LoadResult result = LoadResult::failed;
+    if (bitmap && memory) {
+        HGDIOBJ old = SelectObject(memory, bitmap.get());
+        // IPicture draws bottom-up in HIMETRIC: start at the top edge.
+        if (SUCCEEDED(picture->Render(memory, 0, 0, pixels.cx, pixels.cy, 0, height, width,
+                                      -height, nullptr)))
+            result = LoadResult::ok;
+        SelectObject(memory, old);
+    }
+    if (memory) DeleteDC(memory);
+    picture->Release();
+    if (result == LoadResult::ok) {
+        bitmap_ = std::move(bitmap);
+        size_ = pixels;
+    }
+    return result;
+}
+
+void Skin::paint(HDC dc, const RECT& area, POINT origin) const {
+    FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    if (!bitmap_) return;
+    HDC memory = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(memory, bitmap_.get());
+    // origin: where this area's top-left corner lies in the window's client.
+    const int left = area.left, top = area.top;
+    const int width = size_.cx - (origin.x + left), height = size_.cy - (origin.y + top);
+    if (width > 0 && height > 0)
+        BitBlt(dc, left, top, std::min<int>(width, area.right - left),
+               std::min<int>(height, area.bottom - top), memory, origin.x + left,
+               origin.y + top, SRCCOPY);
+    SelectObject(memory, old);
+    DeleteDC(memory);
+}
+
+}  // namespace vh

@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Runs every test: the portable logic natively, the platform interfaces and
+# the programs end to end under Wine. Installs what is missing first.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+top=$PWD
+
+bash scripts/install-deps.sh || exit 1
+
+jobs=$(nproc)
+results="$top/build/test-results"
+rm -rf "$results" && mkdir -p "$results"
+
+step() { printf '\n=== %s\n' "$*"; }
+
+step "native build and unit tests"
+cmake --preset native >"$results/native-configure.log" 2>&1 || { cat "$results/native-configure.log"; exit 1; }
+cmake --build --preset native -j"$jobs" >"$results/native-build.log" 2>&1 || { tail -50 "$results/native-build.log"; exit 1; }
+for t in build/native/*_tests; do
+  "$t" --gtest_brief=1 2>&1 | tee "$results/$(basename "$t").log" | tail -3
+done
+
+windows_build() {
+  cmake --preset "$1" >"$results/$1-configure.log" 2>&1 || { cat "$results/$1-configure.log"; exit 1; }
+  cmake --build --preset "$1" -j"$jobs" >"$results/$1-build.log" 2>&1 || { tail -50 "$results/$1-build.log"; exit 1; }
+}
+
+step "Windows build (32-bit, the shipped programs)"
+windows_build windows
+file build/windows/console/Varnholde.exe
+
+source scripts/wine-env.sh
+wine_env_detect
+tested=windows
+if [ "$WINE_ENV_BITS" = 64 ]; then
+  step "this kernel runs no 32-bit code: the Wine tests use the 64-bit build"
+  windows_build windows64
+  tested=windows64
+fi
+
+step "under Wine ($WINE_ENV_BITS-bit)"
+trap wine_env_stop EXIT
+wine_env_start "$top/build/wine"
+shots="$top/build/screenshots"
+rm -rf "$shots" && mkdir -p "$shots"
+export VH_BIN VH_ASSETS VH_SHOTS
+VH_BIN=$(winpath "build/$tested") VH_ASSETS=$(winpath assets) VH_SHOTS=$(winpath "$shots")
+for t in "build/$tested/tests/interface_tests_win.exe" "build/$tested/tests/e2e_tests.exe"; do
+  [ -f "$t" ] || continue
+  log="$results/$(basename "$t" .exe).log"
+  # Output goes to a file: a program started by the tests would otherwise
+  # hold the pipe open until it ends.
+  timeout 1200 "$WINE" "$t" --gtest_brief=1 >"$log" 2>&1
+  tail -3 "$log"
+done
+wine_env_stop
+trap - EXIT
+for bmp in "$shots"/*.bmp; do
+  [ -f "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+done
+echo "screenshots: $shots"
+
+step "summary"
+passed=0 failed=0
+for log in "$results"/*_tests*.log; do
+  p=$(grep -aoE '\[  PASSED  \] [0-9]+' "$log" | grep -oE '[0-9]+$' | tail -1)
+  f=$(grep -aoE '\[  FAILED  \] [0-9]+ tests?, listed below' "$log" | grep -oE '[0-9]+' | tail -1)
+  ran=$(grep -aoE '\[==========\] [0-9]+ tests? from' "$log" | grep -oE '[0-9]+' | head -1)
+  if [ -z "$ran" ]; then
+    echo "$(basename "$log"): did not finish"; failed=$((failed + 1)); continue
+  fi
+  passed=$((passed + ${p:-0})); failed=$((failed + ${f:-0}))
+  [ -n "$f" ] && grep -a '^\[  FAILED  \]' "$log" | grep -v listed | sort -u
+done
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]

@@ -1,0 +1,58 @@
+# Sourced by the test and run scripts: a throwaway Wine environment on its
+# own X display, with a Russian locale and a virtual desktop that has a
+# notification area. wine_env_stop leaves no process behind.
+
+# 32-bit Wine needs a kernel that runs 32-bit code; some virtual machines'
+# kernels do not. There the tests run the 64-bit build of the same sources
+# under 64-bit Wine.
+wine_env_detect() {
+  if /lib/i386-linux-gnu/ld-linux.so.2 --version >/dev/null 2>&1; then
+    WINE_ENV_BITS=32 WINE=wine WINESERVER=wineserver WINEARCH=win32
+  else
+    WINE_ENV_BITS=64 WINE=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
+    WINEARCH=win64
+  fi
+  export WINE WINESERVER WINEARCH WINE_ENV_BITS
+}
+
+wine_env_start() {
+  local root=$1
+  wine_env_detect
+  export WINEDEBUG=-all LC_ALL=ru_RU.UTF-8 LANG=ru_RU.UTF-8
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINEPREFIX="$root/prefix"
+  WINE_ENV_DISPLAY=${WINE_ENV_DISPLAY:-$((90 + RANDOM % 400))}
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$root"
+  Xvfb ":$WINE_ENV_DISPLAY" -screen 0 1024x768x24 -nolisten tcp >"$root/xvfb.log" 2>&1 &
+  WINE_ENV_XVFB=$!
+  export DISPLAY=":$WINE_ENV_DISPLAY"
+  for _ in $(seq 50); do
+    [ -e "/tmp/.X11-unix/X$WINE_ENV_DISPLAY" ] && break
+    sleep 0.1
+  done
+  "$WINE" wineboot -i >"$root/wineboot.log" 2>&1
+  # Every program of this prefix opens in the one virtual desktop "shell",
+  # whose taskbar holds the notification area.
+  "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f >/dev/null 2>&1
+  "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 1024x768 /f >/dev/null 2>&1
+  "$WINE" explorer /desktop=shell,1024x768 >"$root/explorer.log" 2>&1 &
+  sleep 2
+}
+
+wine_env_stop() {
+  if [ -n "${WINEPREFIX:-}" ] && [ -n "${WINESERVER:-}" ]; then
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    "$WINESERVER" -w >/dev/null 2>&1 || true
+  fi
+  if [ -n "${WINE_ENV_XVFB:-}" ]; then
+    kill "$WINE_ENV_XVFB" 2>/dev/null || true
+    wait "$WINE_ENV_XVFB" 2>/dev/null || true
+  fi
+  WINE_ENV_XVFB=
+}
+
+# A Windows path for a Linux one (Wine maps / to Z:).
+winpath() {
+  printf 'Z:%s' "$(realpath -m "$1" | sed 's#/#\\#g')"
+}

@@ -1,0 +1,354 @@
+#include "tests/e2e/driver.h"
+
+#include <cstdlib>
+#include <thread>
+#include <utility>
+
+namespace vh::e2e {
+
+namespace {
+
+std::string environment(const char* name, const char* fallback) {
+    const char* value = std::getenv(name);
+    return value && *value ? value : fallback;
+}
+
+std::wstring widen(const std::string& ansi) {
+    const int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()),
+                                      nullptr, 0);
+    std::wstring wide(n, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
+    return wide;
+}
+
+std::string narrow(const std::wstring& wide) {
+    const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                      nullptr, 0, nullptr, nullptr);
+    std::string ansi(n, '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), n,
+                        nullptr, nullptr);
+    return ansi;
+}
+
+void send_key(WORD virtual_key, bool down) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtual_key;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtual_key, 0));
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof input);
+}
+
+}  // namespace
+
+std::string bin_dir() { return environment("VH_BIN", "."); }
+std::string assets_dir() { return environment("VH_ASSETS", "."); }
+std::string shots_dir() { return environment("VH_SHOTS", "."); }
+
+Program::Program(Program&& other) noexcept
+    : process_(std::exchange(other.process_, nullptr)), id_(std::exchange(other.id_, 0)) {}
+
+Program& Program::operator=(Program&& other) noexcept {
+    if (this != &other) {
+        kill();
+        process_ = std::exchange(other.process_, nullptr);
+        id_ = std::exchange(other.id_, 0);
+    }
+    return *this;
+}
+
+Program::~Program() {
+    kill();
+}
+
+Program Program::start(const std::string& exe, const std::string& arguments,
+                       const std::string& working_dir) {
+    Program program;
+    std::string line = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       working_dir.empty() ? nullptr : working_dir.c_str(), &startup, &info)) {
+        CloseHandle(info.hThread);
+        program.process_ = info.hProcess;
+        program.id_ = info.dwProcessId;
+        WaitForInputIdle(info.hProcess, 5000);
+    }
+    return program;
+}
+
+bool Program::running() const {
+    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+bool Program::wait_exit(Duration timeout) {
+    return !process_ ||
+           WaitForSingleObject(process_, static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+}
+
+void Program::kill() {
+    if (!process_) return;
+    if (running()) {
+        TerminateProcess(process_, 1);
+        WaitForSingleObject(process_, 5000);
+    }
+    CloseHandle(process_);
+    process_ = nullptr;
+}
+
+bool wait_until(const std::function<bool()>& condition, Duration timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (condition()) return true;
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(50ms);
+    }
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD process_id;  // 0: any process
+    const char* klass;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collect_window(HWND window, LPARAM l) {
+    auto* search = reinterpret_cast<WindowSearch*>(l);
+    if (search->process_id) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner != search->process_id) return TRUE;
+    }
+    char klass[128] = {};
+    GetClassNameA(window, klass, sizeof klass);
+    if (!search->klass || lstrcmpiA(klass, search->klass) == 0) search->found.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> top_windows(DWORD process_id, const char* window_class) {
+    WindowSearch search{process_id, window_class, {}};
+    EnumWindows(collect_window, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND wait_for_window(DWORD process_id, const std::function<bool(HWND)>& match,
+                     Duration timeout) {
+    HWND result = nullptr;
+    wait_until(
+        [&] {
+            for (HWND w : top_windows(process_id))
+                if (match(w)) {
+                    result = w;
+                    return true;
+                }
+            return false;
+        },
+        timeout);
+    return result;
+}
+
+HWND find_window_titled(const std::string& title) {
+    return FindWindowA(nullptr, title.c_str());
+}
+
+std::vector<HWND> children(HWND parent, const char* control_class) {
+    WindowSearch search{0, control_class, {}};
+    EnumChildWindows(parent, collect_window, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND child_with_text(HWND parent, const std::string& text) {
+    for (HWND child : children(parent))
+        if (text_of(child) == text) return child;
+    return nullptr;
+}
+
+std::string text_of(HWND window) {
+    wchar_t buffer[4096] = {};
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer),
+                             SMTO_ABORTIFHUNG, 3000, &copied))
+        return {};
+    return narrow(std::wstring(buffer, copied));
+}
+
+bool set_text(HWND window, const std::string& text) {
+    const std::wstring wide = widen(text);
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()),
+                               SMTO_ABORTIFHUNG, 3000, &result) != 0;
+}
+
+RECT screen_rect(HWND window) {
+    RECT r{};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+RECT rect_in_parent(HWND control) {
+    RECT r = screen_rect(control);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+bool visible(HWND window) {
+    return IsWindowVisible(window) != FALSE;
+}
+
+void bring_to_front(HWND window) {
+    // Another process may take the foreground only in answer to input, so
+    // give the window a click-free nudge through the keyboard state first.
+    send_key(VK_MENU, true);
+    send_key(VK_MENU, false);
+    SetForegroundWindow(window);
+    std::this_thread::sleep_for(100ms);
+}
+
+void type_text(const std::string& ansi_text) {
+    for (wchar_t c : widen(ansi_text)) {
+        INPUT input[2]{};
+        for (int i = 0; i < 2; ++i) {
+            input[i].type = INPUT_KEYBOARD;
+            input[i].ki.wScan = c;
+            input[i].ki.dwFlags = KEYEVENTF_UNICODE | (i ? KEYEVENTF_KEYUP : 0);
+        }
+        SendInput(2, input, sizeof(INPUT));
+        std::this_thread::sleep_for(5ms);
+    }
+    std::this_thread::sleep_for(100ms);
+}
+
+void press_key(WORD virtual_key, Duration hold) {
+    send_key(virtual_key, true);
+    std::this_thread::sleep_for(hold);
+    send_key(virtual_key, false);
+    std::this_thread::sleep_for(50ms);
+}
+
+void click(HWND button) {
+    PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+void screenshot(const std::string& name) {
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    const DWORD row = ((width * 3 + 3) / 4) * 4, size = row * height;
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+    file.bfSize = file.bfOffBits + size;
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof file);
+    bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    bytes.append(static_cast<const char*>(bits), size);
+    write_file(shots_dir() + "\\" + name + ".bmp", bytes);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+COLORREF pixel_at(int x, int y) {
+    HDC screen = GetDC(nullptr);
+    const COLORREF color = GetPixel(screen, x, y);
+    ReleaseDC(nullptr, screen);
+    return color;
+}
+
+std::optional<std::string> read_file(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string content(GetFileSize(file, nullptr), '\0');
+    DWORD got = 0;
+    const BOOL ok = content.empty() ||
+                    ReadFile(file, content.data(), static_cast<DWORD>(content.size()), &got,
+                             nullptr);
+    CloseHandle(file);
+    if (!ok) return std::nullopt;
+    return content;
+}
+
+bool write_file(const std::string& path, const std::string& content) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const BOOL ok = content.empty() ||
+                    WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written,
+                              nullptr);
+    CloseHandle(file);
+    return ok && written == content.size();
+}
+
+bool copy_file(const std::string& from, const std::string& to) {
+    return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+}
+
+bool file_exists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void make_dirs(const std::string& path) {
+    for (size_t pos = path.find('\\', 3); ; pos = path.find('\\', pos + 1)) {
+        CreateDirectoryA(path.substr(0, pos).c_str(), nullptr);
+        if (pos == std::string::npos) break;
+    }
+}
+
+void remove_tree(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        DeleteFileA(path.c_str());
+        return;
+    }
+    WIN32_FIND_DATAA found{};
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            const std::string name = found.cFileName;
+            if (name != "." && name != "..") remove_tree(path + "\\" + name);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+std::optional<std::string> registry_string(HKEY root, const std::string& key,
+                                           const std::string& value) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return std::nullopt;
+    char data[1024] = {};
+    DWORD size = sizeof data - 1, type = 0;
+    const LONG status = RegQueryValueExA(opened, value.c_str(), nullptr, &type,
+                                         reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(opened);
+    if (status != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
+    return std::string(data);
+}
+
+void delete_registry_value(HKEY root, const std::string& key, const std::string& value) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS) return;
+    RegDeleteValueA(opened, value.c_str());
+    RegCloseKey(opened);
+}
+
+}  // namespace vh::e2e

@@ -1,0 +1,85 @@
+// The end-to-end test driver: starts the real programs, finds their windows
+// and controls, reads texts and geometry, types keys with SendInput, clicks
+// buttons, and takes screenshots. Runs under Wine beside the programs.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vh::e2e {
+
+using namespace std::chrono_literals;
+using Duration = std::chrono::milliseconds;
+
+// Paths handed in by the test runner (Windows paths).
+std::string bin_dir();     // the Windows build folder
+std::string assets_dir();  // the project's assets
+std::string shots_dir();   // where screenshots go
+
+class Program {
+public:
+    Program() = default;
+    Program(Program&& other) noexcept;
+    Program& operator=(Program&& other) noexcept;
+    Program(const Program&) = delete;
+    ~Program();  // a program still running at the end of a test is ended
+
+    static Program start(const std::string& exe, const std::string& arguments = {},
+                         const std::string& working_dir = {});
+    DWORD id() const { return id_; }
+    bool running() const;
+    bool wait_exit(Duration timeout);
+    void kill();
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD id_ = 0;
+};
+
+// Polls until the predicate holds or the time is up.
+bool wait_until(const std::function<bool()>& condition, Duration timeout = 5s);
+
+// Top-level windows of a process (visible or not), optionally of a class.
+std::vector<HWND> top_windows(DWORD process_id, const char* window_class = nullptr);
+HWND wait_for_window(DWORD process_id, const std::function<bool(HWND)>& match,
+                     Duration timeout = 10s);
+// Any top-level window whose title equals the text.
+HWND find_window_titled(const std::string& title);
+
+std::vector<HWND> children(HWND parent, const char* control_class = nullptr);
+HWND child_with_text(HWND parent, const std::string& text);
+
+std::string text_of(HWND window);  // WM_GETTEXT, in the ANSI code page
+bool set_text(HWND window, const std::string& text);
+RECT screen_rect(HWND window);
+RECT rect_in_parent(HWND control);
+bool visible(HWND window);
+
+// Keyboard input to whatever window has the focus.
+void bring_to_front(HWND window);
+void type_text(const std::string& ansi_text);
+void press_key(WORD virtual_key, Duration hold = 30ms);
+void click(HWND button);  // BM_CLICK, posted so a handler that ends the program cannot block
+
+// Saves the whole screen as a BMP named <name>.bmp in shots_dir().
+void screenshot(const std::string& name);
+// The colour of one screen pixel.
+COLORREF pixel_at(int x, int y);
+
+// Files and registry, as the checks need them.
+std::optional<std::string> read_file(const std::string& path);
+bool write_file(const std::string& path, const std::string& content);
+bool copy_file(const std::string& from, const std::string& to);
+bool file_exists(const std::string& path);
+void make_dirs(const std::string& path);
+void remove_tree(const std::string& path);
+std::optional<std::string> registry_string(HKEY root, const std::string& key,
+                                           const std::string& value);
+void delete_registry_value(HKEY root, const std::string& key, const std::string& value);
+
+}  // namespace vh::e2e
