@@ -1,5 +1,7 @@
 #include "shared/window_util_win.h"
 
+#include <commctrl.h>
+
 #include <cmath>
 
 namespace vh {
@@ -113,6 +115,36 @@ HWND create_panel(HWND parent, const TwipRect& box, int id, const TwipScale& sca
                           nullptr, WS_EX_CONTROLPARENT);
 }
 
+namespace {
+
+// A label whose look the parent paints: it only keeps its text, font and place.
+LRESULT CALLBACK parent_painted_label_proc(HWND label, UINT message, WPARAM wparam,
+                                           LPARAM lparam, UINT_PTR, DWORD_PTR) {
+    switch (message) {
+    case WM_PAINT: ValidateRect(label, nullptr); return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(label, parent_painted_label_proc, 0);
+        return DefSubclassProc(label, message, wparam, lparam);
+    default: return DefSubclassProc(label, message, wparam, lparam);
+    }
+}
+
+void draw_label_text(HDC dc, HWND parent, HWND label, COLORREF color) {
+    char text[256] = {};
+    const int length = GetWindowTextA(label, text, sizeof text);
+    RECT r{};
+    GetWindowRect(label, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    const HGDIOBJ previous = SelectObject(
+        dc, reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
+    SetTextColor(dc, color);
+    DrawTextA(dc, text, length, &r, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, previous);
+}
+
+}  // namespace
+
 ShadowedTitle create_shadowed_title(HWND parent, const std::string& text, const TwipRect& face,
                                     const TwipRect& shadow, COLORREF face_color,
                                     COLORREF shadow_color, HFONT font, int face_id,
@@ -120,21 +152,19 @@ ShadowedTitle create_shadowed_title(HWND parent, const std::string& text, const 
     ShadowedTitle title;
     title.face_color = face_color;
     title.shadow_color = shadow_color;
-    const DWORD style = WS_VISIBLE | SS_LEFT | SS_NOPREFIX;
+    const DWORD style = WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
+    title.face = create_control(parent, "STATIC", text, style, face, face_id, scale, font);
     title.shadow = create_control(parent, "STATIC", text, style, shadow, shadow_id, scale, font);
-    // WS_EX_TRANSPARENT has the face painted after the siblings beneath it,
-    // so it always lands on top of the shadow.
-    title.face = create_control(parent, "STATIC", text, style, face, face_id, scale, font,
-                                WS_EX_TRANSPARENT);
-    SetWindowPos(title.face, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowSubclass(title.face, parent_painted_label_proc, 0, 0);
+    SetWindowSubclass(title.shadow, parent_painted_label_proc, 0, 0);
     return title;
 }
 
-HBRUSH title_label_colors(const ShadowedTitle& title, HWND control, HDC dc) {
-    if (control != title.face && control != title.shadow) return nullptr;
-    SetTextColor(dc, control == title.face ? title.face_color : title.shadow_color);
-    SetBkMode(dc, TRANSPARENT);
-    return static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+void paint_shadowed_title(HDC dc, HWND parent, const ShadowedTitle& title) {
+    const int previous_mode = SetBkMode(dc, TRANSPARENT);
+    draw_label_text(dc, parent, title.shadow, title.shadow_color);
+    draw_label_text(dc, parent, title.face, title.face_color);
+    SetBkMode(dc, previous_mode);
 }
 
 void exclude_child(HDC dc, HWND parent, HWND child) {

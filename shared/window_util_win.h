@@ -55,9 +55,11 @@ void set_font(HWND control, HFONT font);
 HWND create_panel(HWND parent, const TwipRect& box, int id, const TwipScale& scale);
 
 // The large title: the same text twice, a shadow copy offset to the right
-// and the face copy on top, both without a background of their own so the
-// gradient shows through. The parent must answer WM_CTLCOLORSTATIC for them
-// with title_label_colors.
+// and the face copy on top, over the painted gradient. Both are real STATIC
+// labels (their texts can be read like any control's), but they draw
+// nothing themselves: overlapping transparent siblings paint in no fixed
+// order, so the parent draws both texts, shadow first, from its paint
+// handler with paint_shadowed_title after the background.
 struct ShadowedTitle {
     HWND shadow = nullptr;
     HWND face = nullptr;
@@ -68,10 +70,7 @@ ShadowedTitle create_shadowed_title(HWND parent, const std::string& text, const 
                                     const TwipRect& shadow, COLORREF face_color,
                                     COLORREF shadow_color, HFONT font, int face_id,
                                     int shadow_id, const TwipScale& scale);
-
-// For WM_CTLCOLORSTATIC: the transparent colours of a title label, or null
-// when the control is not one of them.
-HBRUSH title_label_colors(const ShadowedTitle& title, HWND control, HDC dc);
+void paint_shadowed_title(HDC dc, HWND parent, const ShadowedTitle& title);
 
 // Leaves a child's area out of the parent's painting (a panel that paints
 // itself), so that it does not flicker.

@@ -71,7 +71,6 @@ private:
 
     void create_controls();
     void Form_Paint();
-    LRESULT on_ctlcolor_static(HDC dc, HWND control, WPARAM wparam, LPARAM lparam);
     void on_command(int id);
     void Command1_Click();
     void Command2_Click();
@@ -128,9 +127,6 @@ LRESULT Form1::handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CREATE: create_controls(); return 0;
     case WM_ERASEBKGND: return 1;  // the paint handler covers every pixel
     case WM_PAINT: Form_Paint(); return 0;
-    case WM_CTLCOLORSTATIC:
-        return on_ctlcolor_static(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam),
-                                  wparam, lparam);
     case WM_COMMAND: on_command(LOWORD(wparam)); return 0;
     case DM_GETDEFID: return default_button();
     case WM_NEXTDLGCTL: next_control(wparam != 0); return 0;
@@ -165,7 +161,10 @@ void Form1::create_controls() {
 }
 
 void Form1::Form_Load() {
+    // The first ShowWindow of a process may follow the starter's show
+    // command instead; the second one maximises in any case.
     ShowWindow(window_, SW_SHOWMAXIMIZED);
+    if (!IsZoomed(window_)) ShowWindow(window_, SW_SHOWMAXIMIZED);
     const layout::Point origin =
         layout::panel_origin(screen_width_twips(scale_), screen_height_twips(scale_));
     move_control(frame1_, origin.left, origin.top, scale_);
@@ -181,13 +180,8 @@ void Form1::Form_Paint() {
     RECT client{};
     GetClientRect(window_, &client);
     paint_gradient(dc, client.right, client.bottom);
+    paint_shadowed_title(dc, window_, label1_);
     EndPaint(window_, &paint);
-}
-
-LRESULT Form1::on_ctlcolor_static(HDC dc, HWND control, WPARAM wparam, LPARAM lparam) {
-    if (HBRUSH brush = title_label_colors(label1_, control, dc))
-        return reinterpret_cast<LRESULT>(brush);
-    return DefWindowProcA(window_, WM_CTLCOLORSTATIC, wparam, lparam);
 }
 
 void Form1::on_command(int id) {
