@@ -10,8 +10,7 @@ namespace {
 constexpr int client_size = 3135;  // twips, square
 constexpr char readme_command[] =
     "c:\\windows\\notepad.exe C:\\Tessarimondale\\Varnholde\\ReadMe.txt";
-constexpr char maker_line[] =
-    "Создано командой Tessarimondale. Отзывы и вопросы: varnholde@tessarimondale.example";
+constexpr char maker_line[] = "Команда Tessarimondale, 2026\r\nvarnholde@tsm.example";
 
 enum ControlId { picIcon = 200, lblTitle, lblVersion, lblDisclaimer, Command1, lblDescription };
 

@@ -33,7 +33,7 @@ void CommandInterpreter::key_press(int char_code) {
     status_text_.clear();
     file_missing_ = false;
     trap_armed_ = false;
-    complete_on_tab();
+    complete_on_tab(char_code);
     if (char_code != enter_key) return;
     const std::string line = view_.input_text();
     if (run_steps(line) == Flow::ended) return;
@@ -43,10 +43,12 @@ void CommandInterpreter::key_press(int char_code) {
 // The first word of List1 that starts with the whole line replaces it.
 // history_pos counts the scan, so it is left at the word's index, or at the
 // end of the list when nothing matched.
-void CommandInterpreter::complete_on_tab() {
+void CommandInterpreter::complete_on_tab(int char_code) {
     const std::string line = view_.input_text();
     // Asked on every key, so that a Tab pressed long ago is not remembered.
-    const bool tab_held = keys_.pressed(vk::tab);
+    // The Tab key's own press counts as held even when the key state lags
+    // behind the message (Wine caches it for a moment after each query).
+    const bool tab_held = keys_.pressed(vk::tab) || char_code == tab_key;
     if (line.empty() || !tab_held) return;
     const auto words = static_cast<std::int16_t>(std::size(command_words));
     for (state_.history_pos = 0; state_.history_pos < words; ++state_.history_pos) {

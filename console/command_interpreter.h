@@ -14,6 +14,7 @@
 namespace vh {
 
 inline constexpr int enter_key = 13;
+inline constexpr int tab_key = 9;
 inline constexpr const char* file_not_found_status = " >>ОШИБКА: ФАЙЛ НЕ НАЙДЕН";
 inline constexpr const char* invalid_name_status = " >>ОШИБКА: НЕДОПУСТИМОЕ ИМЯ";
 
@@ -39,7 +40,7 @@ private:
     enum class Flow { next, to_echo, ended };
     using Step = Flow (CommandInterpreter::*)(const std::string& line);
 
-    void complete_on_tab();
+    void complete_on_tab(int char_code);
     Flow run_steps(const std::string& line);
     void echo(const std::string& line);
 

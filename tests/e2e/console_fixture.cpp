@@ -36,7 +36,9 @@ void ConsoleTest::enter(const std::string& line) {
     bring_to_front(band);
     type_text(line);
     press_key(VK_RETURN);
-    std::this_thread::sleep_for(200ms);
+    // The line has been taken when the input line is empty again.
+    wait_until([&] { return text_of(input).empty(); }, 3s);
+    std::this_thread::sleep_for(100ms);
 }
 
 std::array<HWND, 6> ConsoleTest::history_labels() const {

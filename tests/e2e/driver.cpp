@@ -129,6 +129,7 @@ BOOL CALLBACK collect_window(HWND window, LPARAM l) {
 
 }  // namespace
 
+// process_id 0: windows of every process.
 std::vector<HWND> top_windows(DWORD process_id, const char* window_class) {
     WindowSearch search{process_id, window_class, {}};
     EnumWindows(collect_window, reinterpret_cast<LPARAM>(&search));
@@ -231,6 +232,58 @@ void press_key(WORD virtual_key, Duration hold) {
 
 void click(HWND button) {
     PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+void right_click_at(POINT point) {
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT input[3]{};
+    for (INPUT& i : input) {
+        i.type = INPUT_MOUSE;
+        i.mi.dx = point.x * 65535 / (width - 1);
+        i.mi.dy = point.y * 65535 / (height - 1);
+        i.mi.dwFlags = MOUSEEVENTF_ABSOLUTE;
+    }
+    input[0].mi.dwFlags |= MOUSEEVENTF_MOVE;
+    input[1].mi.dwFlags |= MOUSEEVENTF_RIGHTDOWN;
+    input[2].mi.dwFlags |= MOUSEEVENTF_RIGHTUP;
+    for (INPUT& i : input) {
+        SendInput(1, &i, sizeof i);
+        std::this_thread::sleep_for(60ms);
+    }
+}
+
+std::optional<POINT> find_pixels(const RECT& area, bool (*match)(COLORREF)) {
+    HDC screen = GetDC(nullptr);
+    long sum_x = 0, sum_y = 0, count = 0;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x)
+            if (match(GetPixel(screen, x, y))) {
+                sum_x += x;
+                sum_y += y;
+                ++count;
+            }
+    ReleaseDC(nullptr, screen);
+    if (count == 0) return std::nullopt;
+    return POINT{sum_x / count, sum_y / count};
+}
+
+std::vector<HWND> visible_windows_of_class(const char* window_class) {
+    std::vector<HWND> shown;
+    for (HWND w : top_windows(0, window_class))
+        if (visible(w)) shown.push_back(w);
+    return shown;
+}
+
+void close_windows_of_class(const char* window_class) {
+    for (HWND w : visible_windows_of_class(window_class)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, owner);
+        if (!process) continue;
+        TerminateProcess(process, 0);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+    }
 }
 
 void screenshot(const std::string& name) {

@@ -66,6 +66,16 @@ void type_text(const std::string& ansi_text);
 void press_key(WORD virtual_key, Duration hold = 30ms);
 void click(HWND button);  // BM_CLICK, posted so a handler that ends the program cannot block
 
+// Mouse input at a screen point: a right-button press and release.
+void right_click_at(POINT screen_point);
+// The centre of the pixels inside a screen rectangle whose colour matches.
+std::optional<POINT> find_pixels(const RECT& area, bool (*match)(COLORREF));
+
+// Top-level windows of any process, of a class, that are visible.
+std::vector<HWND> visible_windows_of_class(const char* window_class);
+// Ends every process that owns a visible top-level window of that class.
+void close_windows_of_class(const char* window_class);
+
 // Saves the whole screen as a BMP named <name>.bmp in shots_dir().
 void screenshot(const std::string& name);
 // The colour of one screen pixel.

@@ -353,6 +353,13 @@ TEST(TabCompletion, NothingWithoutTabOrOnAnEmptyLineButTabIsAlwaysAsked) {
     EXPECT_EQ(console.keys.queries, 2);
 }
 
+TEST(TabCompletion, TheTabKeysOwnPressCompletesEvenWhenTheKeyStateLags) {
+    Console console;
+    console.type("del_alli", '\t');
+    EXPECT_EQ(console.view.input, "del_allias");
+    EXPECT_EQ(console.state.history_pos, 9);
+}
+
 TEST(TabCompletion, TabThenEnterCarriesOutTheCompletedWord) {
     Console console;
     console.keys.down = {vk::tab};

@@ -1,0 +1,149 @@
+// Typing commands into the real console: aliases that start programs and
+// open folders, the settings commands, deleting aliases and ending.
+#include <set>
+#include <thread>
+
+#include "tests/e2e/console_fixture.h"
+
+namespace vh::e2e {
+namespace {
+
+const std::string program_aliases = install_dir + "\\Alliases\\Exe_files";
+const std::string folder_aliases = install_dir + "\\Alliases\\Dirs";
+
+std::set<HWND> visible_top_windows() {
+    std::set<HWND> shown;
+    for (HWND w : top_windows(0))
+        if (visible(w)) shown.insert(w);
+    return shown;
+}
+
+// A visible top-level window that was not there before, whose title or class
+// mentions the text.
+HWND wait_for_new_window(const std::set<HWND>& before, const std::string& mention,
+                         Duration timeout = 15s) {
+    HWND found = nullptr;
+    wait_until(
+        [&] {
+            for (HWND w : visible_top_windows()) {
+                if (before.count(w)) continue;
+                char klass[128] = {};
+                GetClassNameA(w, klass, sizeof klass);
+                const std::string title = text_of(w);
+                if (title.find(mention) != std::string::npos ||
+                    std::string(klass).find(mention) != std::string::npos) {
+                    found = w;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeout);
+    return found;
+}
+
+void end_process_of(HWND window) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, owner)) {
+        TerminateProcess(process, 0);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+    }
+}
+
+TEST_F(ConsoleTest, AliasesSettingsCommandsAndExitWorkFromTheKeyboard) {
+    ASSERT_TRUE(write_file(settings_file, example_settings));
+    start_console();
+
+    // A program alias: its file holds the target and a line end; typing its
+    // name starts the program.
+    enter("allias np notepad.exe");
+    EXPECT_EQ(history(0), "allias np notepad.exe");
+    EXPECT_EQ(read_file(program_aliases + "\\np"), std::string("notepad.exe\r\n"));
+    auto before = visible_top_windows();
+    enter("np");
+    EXPECT_EQ(history(0), "np");
+    HWND notepad = wait_for_new_window(before, "Notepad");
+    EXPECT_NE(notepad, nullptr) << "Notepad did not start";
+    if (notepad) end_process_of(notepad);
+
+    // A skin that is not installed: the line is echoed with the message.
+    enter("con_skin 7");
+    EXPECT_EQ(history(0), "con_skin 7 >>ОШИБКА: ФАЙЛ НЕ НАЙДЕН");
+    enter("con_skin");
+    EXPECT_EQ(history(0), "con_skin 7");
+
+    // The interval alone is shown, then set.
+    enter("con_openinterval");
+    EXPECT_EQ(history(0), "con_openinterval 200");
+    enter("con_openinterval 20000");
+    enter("con_openinterval");
+    EXPECT_EQ(history(0), "con_openinterval 10000");
+
+    // A folder alias opens Explorer on the folder.
+    make_dirs("C:\\Work");
+    enter("dir_allias w C:\\Work");
+    EXPECT_EQ(read_file(folder_aliases + "\\w"), std::string("C:\\Work\r\n"));
+    before = visible_top_windows();
+    enter("w");
+    HWND explorer = wait_for_new_window(before, "Work");
+    EXPECT_NE(explorer, nullptr) << "Explorer did not open C:\\Work";
+    if (explorer) end_process_of(explorer);
+    shot("console_commands");
+
+    // The history moved up line by line; the oldest lines are gone.
+    EXPECT_EQ(history(0), "w");
+    EXPECT_EQ(history(1), "dir_allias w C:\\Work");
+    EXPECT_EQ(history(2), "con_openinterval 10000");
+    EXPECT_EQ(history(5), "con_skin 7");
+
+    // An unusable name writes nothing and says so.
+    enter("allias ..\\..\\evil notepad.exe");
+    EXPECT_EQ(history(0), "allias ..\\..\\evil notepad.exe >>ОШИБКА: НЕДОПУСТИМОЕ ИМЯ");
+    EXPECT_FALSE(file_exists(install_dir + "\\evil"));
+
+    // del_all empties both alias folders but keeps them.
+    enter("del_all");
+    EXPECT_FALSE(file_exists(program_aliases + "\\np"));
+    EXPECT_FALSE(file_exists(folder_aliases + "\\w"));
+    EXPECT_TRUE(file_exists(program_aliases));
+    EXPECT_TRUE(file_exists(folder_aliases));
+
+    // exit ends the program without echoing and writes the settings as
+    // changed in memory: skin 7, interval 10000.
+    bring_to_front(band);
+    type_text("exit");
+    press_key(VK_RETURN);
+    ASSERT_TRUE(console.wait_exit(10s));
+    EXPECT_EQ(read_file(settings_file),
+              install_dir + "\\Skins\\skin_ 7.jpg 1 10000\r\n");
+}
+
+TEST_F(ConsoleTest, TabCompletesCommandWordsInTheirFixedOrder) {
+    start_console();
+    bring_to_front(band);
+    type_text("con_");
+    ASSERT_TRUE(wait_until([&] { return text_of(input) == "con_"; }, 2s));
+    press_key(VK_TAB, 150ms);  // held like a person holds it
+    EXPECT_TRUE(wait_until([&] { return text_of(input) == "con_fontcolor"; }, 2s))
+        << text_of(input);
+    set_text(input, "");
+    type_text("d");
+    ASSERT_TRUE(wait_until([&] { return text_of(input) == "d"; }, 2s));
+    press_key(VK_TAB, 150ms);  // held like a person holds it
+    EXPECT_TRUE(wait_until([&] { return text_of(input) == "dir_allias"; }, 2s)) << text_of(input);
+}
+
+TEST_F(ConsoleTest, AnAliasWhoseProgramIsMissingSaysSo) {
+    ASSERT_TRUE(write_file(program_aliases + "\\ghost", "C:\\nowhere\\ghost.exe\r\n"));
+    start_console();
+    enter("ghost");
+    EXPECT_EQ(history(0), "ghost >>ОШИБКА: ФАЙЛ НЕ НАЙДЕН");
+    enter("foo");
+    EXPECT_EQ(history(0), "foo");
+    EXPECT_EQ(history(1), "ghost >>ОШИБКА: ФАЙЛ НЕ НАЙДЕН");
+}
+
+}  // namespace
+}  // namespace vh::e2e
