@@ -193,13 +193,12 @@ void SetupWindow::Form_Paint() {
     GetClientRect(form1_, &client);
     exclude_child(dc, form1_, frame1_);
     paint_gradient(dc, client.right, client.bottom);
+    paint_shadowed_title(dc, form1_, title_);
     EndPaint(form1_, &ps);
 }
 
-// The title and the maker label are transparent over the gradient.
+// The maker label is transparent over the gradient (the title paints with it).
 LRESULT SetupWindow::static_colors(HWND control, HDC dc) {
-    if (HBRUSH brush = title_label_colors(title_, control, dc))
-        return reinterpret_cast<LRESULT>(brush);
     if (control == label3_) {
         SetTextColor(dc, RGB(255, 255, 255));
         SetBkMode(dc, TRANSPARENT);
