@@ -3,7 +3,7 @@
 # when it is all there already. Run as root.
 set -euo pipefail
 
-packages=(cmake make g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb imagemagick
+packages=(cmake make g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb imagemagick fonts-liberation
           locales python3 zip)
 
 missing=()

@@ -36,6 +36,14 @@ wine_env_start() {
   # whose taskbar holds the notification area.
   "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d shell /f >/dev/null 2>&1
   "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v shell /d 1024x768 /f >/dev/null 2>&1
+  # Windows' fonts are not here: metric-compatible ones stand in, so that
+  # texts take the room they take on Windows.
+  local face
+  for face in "Times New Roman=Liberation Serif" "Arial=Liberation Sans" \
+              "Arial Black=Liberation Sans"; do
+    "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${face%%=*}" \
+      /d "${face#*=}" /f >/dev/null 2>&1
+  done
   "$WINE" explorer /desktop=shell,1024x768 >"$root/explorer.log" 2>&1 &
   sleep 2
 }
