@@ -1,0 +1,111 @@
+// The key-polling timer (F12, Up, Down) and the decoding of the icon's
+// mouse callbacks.
+#include <gtest/gtest.h>
+
+#include "console/hotkeys.h"
+#include "platform/fake/fake_system.h"
+#include "tests/unit/console/fake_console_view.h"
+
+namespace vh {
+namespace {
+
+using testing::FakeConsoleView;
+
+struct Band {
+    Band() {
+        for (int i = 0; i < history_lines; ++i) view.history[i] = "line " + std::to_string(i);
+    }
+    // One tick with the given keys pressed; returns the input line after it.
+    std::string tick(std::initializer_list<int> keys) {
+        this->keys.down = keys;
+        Timer1_Timer(state, view, this->keys);
+        return view.input;
+    }
+    ConsoleState state;
+    FakeConsoleView view;
+    FakeKeyState keys;
+};
+
+TEST(Recall, AfterStartUpUpBringsBackTheOldestLineAndDownStepsTowardsTheNewest) {
+    Band band;
+    band.state.history_pos = history_lines;  // as the load sequence leaves it
+    EXPECT_EQ(band.tick({vk::up}), "line 5");
+    EXPECT_EQ(band.tick({vk::up}), "line 5");
+    EXPECT_EQ(band.state.history_pos, 6);
+    Band fresh;
+    fresh.state.history_pos = history_lines;
+    const char* downs[] = {"line 5", "line 4", "line 3", "line 2", "line 1", "line 0", "line 0"};
+    for (const char* expected : downs) EXPECT_EQ(fresh.tick({vk::down}), expected);
+    EXPECT_EQ(fresh.state.history_pos, 0);
+}
+
+TEST(Recall, AfterACommandUpWalksUpTheHistoryAndStopsAtTheTop) {
+    Band band;
+    band.state.history_pos = 0;  // as every entered line leaves it
+    const char* ups[] = {"line 0", "line 1", "line 2", "line 3", "line 4", "line 5", "line 5"};
+    for (const char* expected : ups) EXPECT_EQ(band.tick({vk::up}), expected);
+}
+
+TEST(Recall, UpThenDownBringsTheSameLineTwice) {
+    Band band;
+    band.state.history_pos = 0;
+    band.tick({vk::up});
+    EXPECT_EQ(band.tick({vk::up}), "line 1");
+    EXPECT_EQ(band.state.history_pos, 2);
+    EXPECT_EQ(band.tick({vk::down}), "line 1");
+    EXPECT_EQ(band.tick({vk::down}), "line 0");
+}
+
+TEST(Recall, APositionLeftPastTheHistoryByCompletionStillReadsAHistoryLine) {
+    Band band;
+    band.state.history_pos = 15;  // "quit" completed
+    EXPECT_EQ(band.tick({vk::down}), "line 5");
+    band.state.history_pos = 16;  // nothing matched
+    EXPECT_EQ(band.tick({vk::up}), "line 5");
+}
+
+TEST(Recall, ArrowsDoNothingWhileHiddenButAreStillAsked) {
+    Band band;
+    band.view.shown = false;
+    band.state.history_pos = 0;
+    band.view.input = "typed";
+    EXPECT_EQ(band.tick({vk::up, vk::down}), "typed");
+    EXPECT_EQ(band.state.history_pos, 0);
+    EXPECT_EQ(band.keys.queries, 3);  // F12, Up and Down at every tick
+}
+
+TEST(HotKey, F12TogglesTheBandAtEveryTickItIsHeldAndActsBeforeTheArrows) {
+    Band band;
+    band.tick({vk::f12});
+    EXPECT_FALSE(band.view.shown);
+    band.tick({vk::f12});
+    EXPECT_TRUE(band.view.shown);
+    // F12 shows the band first, so Up in the same tick already recalls.
+    band.view.shown = false;
+    band.state.history_pos = 0;
+    EXPECT_EQ(band.tick({vk::f12, vk::up}), "line 0");
+    band.tick({});
+    EXPECT_TRUE(band.view.shown);
+}
+
+TEST(IconCallback, OnlyARightButtonReleaseOnTheTopRowOpensTheMenu) {
+    struct Case { int x, y; std::int16_t twips_x; int twips_y; bool menu; };
+    const Case cases[] = {
+        {517, 0, 15, 15, true},    // right-button release
+        {516, 0, 15, 15, false},   // right-button press
+        {512, 0, 15, 15, false},   // mouse move
+        {513, 0, 15, 15, false},   // left-button press
+        {515, 0, 15, 15, false},   // left double click
+        {517, 1, 15, 15, false},   // a real click below the top row
+        {517, 0, 12, 12, true},    // 120 pixels per inch
+        {516, 0, 12, 12, false},
+        {517, 0, 64, 15, false},   // 517 x 64 overflows 16 bits and wraps...
+        {-507, 0, 64, 15, true},   // ...to -32448, which -507 x 64 equals
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(icon_menu_requested(c.x, c.y, c.twips_x, c.twips_y), c.menu)
+            << c.x << "," << c.y << " at " << c.twips_x;
+}
+
+}  // namespace
+}  // namespace vh
