@@ -1,0 +1,288 @@
+// The whole life of the product on one machine: install from a copy of the
+// package, use the installed console, uninstall from the Start menu; and a
+// broken package that must change nothing.
+#include <set>
+
+#include "tests/e2e/install_fixture.h"
+
+namespace vh::e2e {
+namespace {
+
+const std::string success_text = "Установка Varnholde 1.3 успешно завершена!";
+const std::string broken_package_text =
+    "Нарушена целостеость пакета установки, продолжение установки невозможно!";
+
+struct InstalledFile {
+    const char* package_name;
+    const char* installed_name;
+};
+
+// Every package file with its place after installation: skins under the
+// product's Skins folder, the rest under the product folder.
+const InstalledFile program_files[] = {
+    {"Ivel.bmp", "KSR_Icon.ico"},           {"Func.bin", "ReadMe.txt"},
+    {"Pos_set_par.ksr", "us_param.par"},    {"Principal._x_", "Varnholde.exe"},
+    {"Principial_un._x_", "Uninstall.exe"},
+};
+const InstalledFile skins[] = {
+    {"data1.ksr", "skin_ 1.jpg"}, {"data2.ksr", "skin_ 2.jpg"}, {"data3.ksr", "skin_ 3.jpg"},
+    {"data4.ksr", "skin_ 4.jpg"}, {"data5.ksr", "skin_ 5.jpg"}, {"data6.ksr", "skin_ 6.jpg"},
+};
+struct Shortcut {
+    const char* package_name;
+    const char* target;
+};
+const Shortcut shortcuts[] = {
+    {"Varnholde", "C:\\Tessarimondale\\Varnholde\\Varnholde.exe"},
+    {"ReadMe", "C:\\Tessarimondale\\Varnholde\\ReadMe.txt"},
+    {"Удаление Varnholde", "C:\\Tessarimondale\\Varnholde\\Uninstall.exe"},
+};
+
+using Names = std::vector<std::string>;
+
+void expect_same_bytes(const std::string& original, const std::string& copy) {
+    const auto expected = read_file(original);
+    ASSERT_TRUE(expected.has_value()) << original;
+    EXPECT_EQ(read_file(copy), expected) << copy << " differs from " << original;
+}
+
+// The texts of a window's labels, for a failure message.
+std::string texts_of(HWND window) {
+    std::string texts;
+    for (HWND label : children(window, "Static"))
+        if (visible(label) && !text_of(label).empty()) texts += "\"" + text_of(label) + "\" ";
+    return texts;
+}
+
+bool visible_exit_button(HWND setup_window) {
+    for (const char* caption : {"Выход!", "Выход."})
+        if (HWND b = child_with_text(setup_window, caption); b && visible(b)) return true;
+    return false;
+}
+
+HWND visible_top_window(DWORD process_id, const char* klass, const std::string& title,
+                        Duration timeout) {
+    return wait_for_window(
+        process_id,
+        [&](HWND w) {
+            char name[128] = {};
+            GetClassNameA(w, name, sizeof name);
+            return visible(w) && (!klass || std::string(name) == klass) &&
+                   (title.empty() || text_of(w) == title);
+        },
+        timeout);
+}
+
+HWND wait_for_new_window_of_class(const std::set<HWND>& before, const char* klass) {
+    HWND found = nullptr;
+    wait_until(
+        [&] {
+            for (HWND w : visible_windows_of_class(klass))
+                if (!before.count(w)) return (found = w) != nullptr;
+            return false;
+        },
+        15s);
+    return found;
+}
+
+class InstallLifecycle : public InstallTest {
+protected:
+    // Setup from the package copy, through "Далее>>" to its success text.
+    void install();
+    void check_installed_tree();
+    // The installed console: an alias, a colour and a skin, then a second
+    // start that finds them kept.
+    void use_console();
+    void uninstall(const ShortcutTarget& uninstaller);
+
+    std::string package(const std::string& name) const {
+        return product::package_copy + "\\" + name;
+    }
+};
+
+void InstallLifecycle::install() {
+    ASSERT_NO_FATAL_FAILURE(start_setup());
+    EXPECT_NE(wait_for_child(setup_window, "Установка Varnholde 1.3"), nullptr);
+    EXPECT_NE(wait_for_child(setup_window,
+                             "Удалите предидущую версию программы, если таковая есть и нажмите "
+                             "кнопку далее."),
+              nullptr);
+    HWND next = wait_for_child(setup_window, "Далее>>");
+    ASSERT_NE(next, nullptr);
+    EXPECT_NE(child_with_text(setup_window, "Выход."), nullptr);
+    screenshot("install_1_setup_ready");
+
+    click(next);
+    // The copying takes a while; a broken package or a failed step ends it
+    // early, with the error window or an exit button shown again.
+    ASSERT_TRUE(wait_until([&] { return !visible(next); }, 10s)) << "\"Далее>>\" did nothing";
+    HWND done = nullptr;
+    wait_until(
+        [&] {
+            done = child_with_text(setup_window, success_text);
+            return done || !setup.running() || !IsWindowEnabled(setup_window) ||
+                   visible_exit_button(setup_window);
+        },
+        120s);
+    ASSERT_NE(done, nullptr) << "no success text; the window shows: " << texts_of(setup_window);
+    HWND exit = child_with_text(setup_window, "Выход!");
+    ASSERT_NE(exit, nullptr);
+    EXPECT_TRUE(visible(exit));
+    EXPECT_FALSE(visible(next));
+    screenshot("install_2_setup_done");
+    click(exit);
+    EXPECT_TRUE(setup.wait_exit(10s)) << "\"Выход!\" did not end Setup";
+}
+
+void InstallLifecycle::check_installed_tree() {
+    EXPECT_EQ(folders_in(product::parent_dir), Names{"Varnholde"});
+    EXPECT_EQ(folders_in(product::dir), (Names{"Alliases", "Skins"}));
+    EXPECT_EQ(files_in(product::dir), (Names{"KSR_Icon.ico", "ReadMe.txt", "Uninstall.exe",
+                                             "Varnholde.exe", "us_param.par"}));
+    EXPECT_EQ(folders_in(product::dir + "\\Alliases"), (Names{"Dirs", "Exe_files"}));
+    EXPECT_EQ(files_in(product::dir + "\\Alliases"), Names{});
+    EXPECT_EQ(files_in(product::dir + "\\Alliases\\Dirs"), Names{});
+    EXPECT_EQ(files_in(product::dir + "\\Alliases\\Exe_files"), Names{});
+    EXPECT_EQ(folders_in(product::dir + "\\Skins"), Names{});
+
+    Names skin_names;
+    for (const InstalledFile& f : program_files)
+        expect_same_bytes(package(f.package_name), product::dir + "\\" + f.installed_name);
+    for (const InstalledFile& f : skins) {
+        skin_names.push_back(f.installed_name);
+        expect_same_bytes(package(std::string("Data\\") + f.package_name),
+                          product::dir + "\\Skins\\" + f.installed_name);
+    }
+    EXPECT_EQ(files_in(product::dir + "\\Skins"), skin_names);
+
+    EXPECT_EQ(files_in(start_menu_folder()),
+              (Names{"ReadMe.lnk", "Varnholde.lnk", "Удаление Varnholde.lnk"}));
+    for (const Shortcut& s : shortcuts) {
+        const std::string lnk = start_menu_folder() + "\\" + s.package_name + ".lnk";
+        expect_same_bytes(package(std::string("Datalnk\\") + s.package_name), lnk);
+        const auto resolved = resolve_shortcut(lnk);
+        ASSERT_TRUE(resolved.has_value()) << "the shell cannot read " << lnk;
+        EXPECT_EQ(resolved->path, s.target) << lnk;
+        EXPECT_EQ(resolved->working_dir, product::dir) << lnk;
+    }
+
+    EXPECT_EQ(registry_string(HKEY_LOCAL_MACHINE, product::run_key, product::run_value),
+              product::console_exe);
+}
+
+void InstallLifecycle::use_console() {
+    EXPECT_EQ(read_file(product::settings),
+              product::dir + "\\Skins\\skin_ 1.jpg 1   200\r\n");
+    ASSERT_NO_FATAL_FAILURE(start_console());
+    enter("allias np notepad.exe");
+    EXPECT_EQ(read_file(product::dir + "\\Alliases\\Exe_files\\np"),
+              std::string("notepad.exe\r\n"));
+    const auto before = visible_windows_of_class("Notepad");
+    enter("np");
+    EXPECT_EQ(last_history_line(), "np");
+    HWND notepad = wait_for_new_window_of_class({before.begin(), before.end()}, "Notepad");
+    EXPECT_NE(notepad, nullptr) << "the alias did not start Notepad";
+    close_windows_of_class("Notepad");
+
+    enter("con_fontcolor 2");
+    enter("con_skin 3");
+    EXPECT_EQ(last_history_line(), "con_skin 3");
+    screenshot("install_3_console");
+    enter("exit");
+    EXPECT_TRUE(console.wait_exit(10s)) << "\"exit\" did not end the console";
+    const std::string changed = product::dir + "\\Skins\\skin_ 3.jpg 2   200\r\n";
+    EXPECT_EQ(read_file(product::settings), changed);
+
+    // The second start reads the settings the first one wrote.
+    ASSERT_NO_FATAL_FAILURE(start_console());
+    enter("con_skin");
+    EXPECT_EQ(last_history_line(), "con_skin 3");
+    enter("con_fontcolor");
+    EXPECT_EQ(last_history_line(), "con_fontcolor 2");
+    enter("exit");
+    EXPECT_TRUE(console.wait_exit(10s));
+    EXPECT_EQ(read_file(product::settings), changed);
+    EXPECT_EQ(registry_string(HKEY_LOCAL_MACHINE, product::run_key, product::run_value),
+              product::console_exe);
+}
+
+void InstallLifecycle::uninstall(const ShortcutTarget& uninstaller) {
+    Program program = Program::start(uninstaller.path, "", uninstaller.working_dir);
+    HWND form = visible_top_window(program.id(), "VarnholdeUninstall", "Varnholde Uninstall", 15s);
+    ASSERT_NE(form, nullptr) << "the uninstaller window did not appear";
+    EXPECT_NE(wait_for_child(form, "Вы действительно хотите удалить Varnholde 1.3 с вашего "
+                                   "компьютера?"),
+              nullptr);
+    EXPECT_NE(child_with_text(form, "Нет"), nullptr);
+    HWND yes = child_with_text(form, "Да");
+    ASSERT_NE(yes, nullptr);
+    screenshot("install_4_uninstall_asking");
+
+    click(yes);
+    ASSERT_NE(wait_for_child(form, "Удаление Varnholde 1.3 успешно завершена.", 60s), nullptr)
+        << "the uninstaller did not finish";
+    HWND exit = child_with_text(form, "Выход");
+    ASSERT_NE(exit, nullptr);
+    screenshot("install_5_uninstall_done");
+    // While the uninstaller runs, its batch waits to delete it.
+    EXPECT_TRUE(file_exists(product::dir + "\\Uninstall.exe"));
+    EXPECT_TRUE(file_exists(product::dir + "\\Del_Unin.bat"));
+
+    click(exit);
+    EXPECT_TRUE(program.wait_exit(10s)) << "\"Выход\" did not end the uninstaller";
+    const bool only_empty_dir_left = wait_until(
+        [&] {
+            return folders_in(product::parent_dir) == Names{"Varnholde"} &&
+                   files_in(product::parent_dir).empty() && files_in(product::dir).empty() &&
+                   folders_in(product::dir).empty();
+        },
+        10s);
+    EXPECT_TRUE(only_empty_dir_left) << "left in the product folder: "
+                                     << files_in(product::dir).size() << " files, "
+                                     << folders_in(product::dir).size() << " folders";
+    EXPECT_FALSE(file_exists(start_menu_folder()));
+    EXPECT_EQ(registry_string(HKEY_LOCAL_MACHINE, product::run_key, product::run_value),
+              product::console_exe);
+}
+
+TEST_F(InstallLifecycle, InstallUseAndUninstallLeaveOnlyTheEmptyFolderAndTheRunValue) {
+    ASSERT_NO_FATAL_FAILURE(install());
+    ASSERT_NO_FATAL_FAILURE(check_installed_tree());
+    ASSERT_NO_FATAL_FAILURE(use_console());
+    const auto uninstaller =
+        resolve_shortcut(start_menu_folder() + "\\Удаление Varnholde.lnk");
+    ASSERT_TRUE(uninstaller.has_value());
+    uninstall(*uninstaller);
+}
+
+// A package without the uninstaller: the error window, and no trace of an
+// installation anywhere.
+TEST_F(InstallTest, BrokenPackageShowsTheErrorAndChangesNothing) {
+    ASSERT_TRUE(DeleteFileA((product::package_copy + "\\Principial_un._x_").c_str()));
+    const auto run_value_before = registry_string(HKEY_LOCAL_MACHINE, product::run_key,
+                                                   product::run_value);
+    ASSERT_NO_FATAL_FAILURE(start_setup());
+    HWND next = wait_for_child(setup_window, "Далее>>");
+    ASSERT_NE(next, nullptr);
+    click(next);
+
+    HWND dialog = visible_top_window(setup.id(), nullptr, "Ошибка", 30s);
+    ASSERT_NE(dialog, nullptr) << "no error window";
+    EXPECT_NE(wait_for_child(dialog, broken_package_text), nullptr)
+        << "the error window's message is missing";
+    HWND leave = child_with_text(dialog, "Выход из установки!");
+    ASSERT_NE(leave, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(setup_window)) << "the main window stays usable";
+    screenshot("install_6_error_dialog");
+
+    EXPECT_FALSE(file_exists(product::parent_dir));
+    EXPECT_FALSE(file_exists(start_menu_folder()));
+    EXPECT_EQ(registry_string(HKEY_LOCAL_MACHINE, product::run_key, product::run_value),
+              run_value_before);
+    click(leave);
+    EXPECT_TRUE(setup.wait_exit(10s)) << "\"Выход из установки!\" did not end Setup";
+    EXPECT_FALSE(file_exists(product::parent_dir));
+}
+
+}  // namespace
+}  // namespace vh::e2e
