@@ -37,6 +37,8 @@ if [ "$WINE_ENV_BITS" = 64 ]; then
   windows_build windows64
   tested=windows64
 fi
+# The installation package, which the end-to-end tests install from.
+cmake --build --preset "$tested" --target package >>"$results/$tested-build.log" 2>&1 || { tail -50 "$results/$tested-build.log"; exit 1; }
 
 step "under Wine ($WINE_ENV_BITS-bit)"
 trap wine_env_stop EXIT
