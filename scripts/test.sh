@@ -27,7 +27,7 @@ windows_build() {
 
 step "Windows build (32-bit, the shipped programs)"
 windows_build windows
-file build/windows/console/Varnholde.exe
+bash scripts/check-programs.sh build/windows | tee "$results/programs.log" || exit 1
 
 source scripts/wine-env.sh
 wine_env_detect

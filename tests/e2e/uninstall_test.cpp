@@ -121,7 +121,7 @@ TEST_F(UninstallTest, NoLeavesEverythingAndYesRemovesTheProductThenItself) {
     ASSERT_TRUE(wait_until([&] { return shows("Удаление Varnholde 1.3 успешно завершена."); }, 20s))
         << message();
     screenshot("uninstall_done");
-    for (const std::string gone :
+    for (const std::string& gone :
          {dir + "\\Alliases", dir + "\\Skins", dir + "\\Varnholde.exe", dir + "\\us_param.par",
           dir + "\\ReadMe.txt", dir + "\\KSR_Icon.ico", start_menu_folder()})
         EXPECT_FALSE(file_exists(gone)) << gone;
