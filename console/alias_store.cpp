@@ -1,6 +1,5 @@
 #include "console/alias_store.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "console/alias_name.h"
@@ -34,8 +33,10 @@ AliasStatus status_of(StartResult result) {
     }
 }
 
-bool is_listed(const std::vector<std::string>& names, const std::string& name) {
-    return std::find(names.begin(), names.end(), name) != names.end();  // case-sensitive
+// Aliases are the directory's plain files: not subdirectories, and not what
+// Windows keeps out of sight as hidden or system files.
+bool is_alias_file(std::uint32_t attributes) {
+    return !(attributes & (attr::directory | attr::hidden | attr::system));
 }
 
 // A missing file outweighs any other failure when several are reported.
@@ -88,10 +89,8 @@ AliasRun AliasStore::run_folder_alias(const std::string& line, const std::string
 
 AliasRun AliasStore::read_target(const std::string& dir, const std::string& line,
                                  std::string& target) {
-    std::vector<std::string> names;
-    const FsError listed = fs_.list_files(dir, names);
-    if (listed != FsError::ok) return {status_of(listed), false};
-    if (!is_listed(names, line)) return {AliasStatus::nothing_matched, false};
+    const AliasStatus found = find_alias(dir, line);
+    if (found != AliasStatus::done) return {found, false};
 
     std::string content;
     const FsError read = fs_.read_file(dir + line, content);
@@ -100,6 +99,29 @@ AliasRun AliasStore::read_target(const std::string& dir, const std::string& line
     if (content.size() < line_end.size()) return {AliasStatus::failed, true};
     target = content.substr(0, content.size() - line_end.size());
     return {AliasStatus::done, true};
+}
+
+// The file system ignores case, so the entry it finds for the name is only
+// the alias when its stored name is the very same text.
+AliasStatus AliasStore::find_alias(const std::string& dir, const std::string& name) {
+    if (!is_usable_alias_name(name, dir)) return directory_status(dir);
+    std::string stored_name;
+    std::uint32_t attributes = 0;
+    const FsError found = fs_.find_file(dir + name, stored_name, attributes);
+    if (found == FsError::file_not_found) return AliasStatus::nothing_matched;
+    if (found != FsError::ok) return status_of(found);
+    return stored_name == name && is_alias_file(attributes) ? AliasStatus::done
+                                                            : AliasStatus::nothing_matched;
+}
+
+// A name that no file can have matches nothing without reaching the file
+// system; only a missing directory is still told, as for any other name.
+AliasStatus AliasStore::directory_status(const std::string& dir) {
+    std::uint32_t attributes = 0;
+    const FsError error = fs_.get_attributes(dir, attributes);
+    if (error != FsError::ok) return status_of(error);
+    return attributes & attr::directory ? AliasStatus::nothing_matched
+                                        : AliasStatus::file_not_found;
 }
 
 AliasRun AliasStore::start(const std::string& command_line) {
@@ -116,11 +138,8 @@ AliasStatus AliasStore::delete_folder_alias(const std::string& name) {
 
 AliasStatus AliasStore::delete_alias(const std::string& dir, const std::string& name) {
     if (!is_usable_alias_name(name, dir)) return AliasStatus::invalid_name;
-    std::vector<std::string> names;
-    const FsError listed = fs_.list_files(dir, names);
-    if (listed != FsError::ok) return status_of(listed);
-    if (!is_listed(names, name)) return AliasStatus::nothing_matched;
-    return status_of(fs_.delete_file(dir + name));
+    const AliasStatus found = find_alias(dir, name);
+    return found == AliasStatus::done ? status_of(fs_.delete_file(dir + name)) : found;
 }
 
 AliasStatus AliasStore::delete_all() {

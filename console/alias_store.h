@@ -53,6 +53,9 @@ private:
     AliasStatus define_alias(const std::string& dir, const std::string& argument);
     // The target of the alias named line, or the reason there is none.
     AliasRun read_target(const std::string& dir, const std::string& line, std::string& target);
+    // done when dir holds an alias file named exactly name (case counts).
+    AliasStatus find_alias(const std::string& dir, const std::string& name);
+    AliasStatus directory_status(const std::string& dir);
     AliasRun start(const std::string& command_line);
     AliasStatus delete_alias(const std::string& dir, const std::string& name);
     AliasStatus delete_every_alias(const std::string& dir);

@@ -46,6 +46,14 @@ public:
     // Names (no path) of the files in dir that are neither hidden nor
     // system, without subdirectories, in ascending order of name.
     virtual FsError list_files(const std::string& dir, std::vector<std::string>& names) = 0;
+    // Looks up one directory entry by its full path, without listing the
+    // directory: gives the name as stored (its case may differ from the
+    // path's) and its attributes; directories, hidden and system files are
+    // found too. file_not_found when the directory has no such entry,
+    // path_not_found when the directory is missing; a path holding the
+    // wildcards * or ? is refused as invalid_name.
+    virtual FsError find_file(const std::string& path, std::string& stored_name,
+                              std::uint32_t& attributes) = 0;
     // Creates one directory whose parent exists; already_exists if it is there.
     virtual FsError create_directory(const std::string& path) = 0;
     // Creates every missing directory of a path ending in a backslash.

@@ -255,6 +255,20 @@ FsError FakeFileSystem::list_files(const std::string& dir, std::vector<std::stri
     return FsError::ok;
 }
 
+FsError FakeFileSystem::find_file(const std::string& path, std::string& stored_name,
+                                  std::uint32_t& attributes) {
+    FsError e = FsError::ok;
+    if (!begin_operation(e)) return e;
+    Resolved r = resolve(path);
+    if (r.error != FsError::ok) return r.error;
+    if (!parent_of(r.parts, e)) return e;
+    const Node* node = find(r.parts);
+    if (!node) return FsError::file_not_found;
+    stored_name = node->name;
+    attributes = node->attributes;
+    return FsError::ok;
+}
+
 FsError FakeFileSystem::create_directory(const std::string& path) {
     FsError e = FsError::ok;
     if (!begin_operation(e)) return e;

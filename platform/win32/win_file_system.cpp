@@ -131,6 +131,27 @@ FsError WinFileSystem::list_files(const std::string& dir, std::vector<std::strin
     return FsError::ok;
 }
 
+// FindFirstFileA also matches a short 8.3 name, so the entries it gives are
+// walked until one whose own name is the one asked for.
+FsError WinFileSystem::find_file(const std::string& path, std::string& stored_name,
+                                 std::uint32_t& attributes) {
+    if (path.find_first_of("*?") != std::string::npos) return FsError::invalid_name;
+    const std::size_t slash = path.find_last_of("\\/");
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    WIN32_FIND_DATAA found{};
+    HANDLE search = FindFirstFileA(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return last_error();
+    bool matched = false;
+    do {
+        matched = names_equal_ignoring_case(found.cFileName, name);
+    } while (!matched && FindNextFileA(search, &found));
+    FindClose(search);
+    if (!matched) return FsError::file_not_found;
+    stored_name = found.cFileName;
+    attributes = found.dwFileAttributes;
+    return FsError::ok;
+}
+
 FsError WinFileSystem::create_directory(const std::string& path) {
     return result(CreateDirectoryA(path.c_str(), nullptr));
 }

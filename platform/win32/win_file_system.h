@@ -13,6 +13,8 @@ public:
     FsError delete_file(const std::string& path) override;
     FsError copy_file(const std::string& from, const std::string& to) override;
     FsError list_files(const std::string& dir, std::vector<std::string>& names) override;
+    FsError find_file(const std::string& path, std::string& stored_name,
+                      std::uint32_t& attributes) override;
     FsError create_directory(const std::string& path) override;
     FsError make_directory_path(const std::string& path) override;
     FsError remove_directory(const std::string& path) override;

@@ -73,6 +73,54 @@ TEST_F(FileSystemTest, ListingSkipsHiddenSystemAndDirectoriesInNameOrder) {
     EXPECT_TRUE(names.empty());
 }
 
+TEST_F(FileSystemTest, FindFileGivesTheStoredNameAndAttributesOfOneEntry) {
+    ASSERT_EQ(fs.write_file(path("File.TXT"), "1"), FsError::ok);
+    ASSERT_EQ(fs.write_file(path("данные.txt"), "2"), FsError::ok);
+    ASSERT_EQ(fs.write_file(path("hidden.txt"), "3"), FsError::ok);
+    ASSERT_EQ(fs.set_attributes(path("hidden.txt"), attr::hidden), FsError::ok);
+    ASSERT_EQ(fs.write_file(path("system.txt"), "4"), FsError::ok);
+    ASSERT_EQ(fs.set_attributes(path("system.txt"), attr::system), FsError::ok);
+    ASSERT_EQ(fs.create_directory(path("sub")), FsError::ok);
+    struct Case {
+        const char* asked;
+        const char* stored;
+        std::uint32_t attribute;
+    } cases[] = {{"file.txt", "File.TXT", attr::archive},
+                 {"FILE.TXT", "File.TXT", attr::archive},
+                 {"ДАННЫЕ.TXT", "данные.txt", attr::archive},
+                 {"hidden.txt", "hidden.txt", attr::hidden},
+                 {"system.txt", "system.txt", attr::system},
+                 {"SUB", "sub", attr::directory}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.asked);
+        std::string stored;
+        std::uint32_t attributes = 0;
+        ASSERT_EQ(fs.find_file(path(c.asked), stored, attributes), FsError::ok);
+        EXPECT_EQ(stored, c.stored);
+        EXPECT_TRUE(attributes & c.attribute);
+        EXPECT_EQ(attributes & attr::directory, c.attribute & attr::directory);
+    }
+}
+
+TEST_F(FileSystemTest, FindFileTellsAMissingEntryFromAMissingDirectoryAndRefusesWildcards) {
+    ASSERT_EQ(fs.write_file(path("a"), "1"), FsError::ok);
+    ASSERT_EQ(fs.create_directory(path("sub")), FsError::ok);
+    struct Case {
+        const char* asked;
+        FsError error;
+    } cases[] = {{"x.txt", FsError::file_not_found},   {"sub\\x.txt", FsError::file_not_found},
+                 {"deep\\x.txt", FsError::path_not_found}, {"deep\\sub\\x.txt", FsError::path_not_found},
+                 {"*", FsError::invalid_name},      {"?", FsError::invalid_name},
+                 {"a*", FsError::invalid_name},     {"sub\\?", FsError::invalid_name}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.asked);
+        std::string stored = "unchanged";
+        std::uint32_t attributes = 0;
+        EXPECT_EQ(fs.find_file(path(c.asked), stored, attributes), c.error);
+        EXPECT_EQ(stored, "unchanged");
+    }
+}
+
 TEST_F(FileSystemTest, ReadOnlyFilesRefuseChangeUntilTheAttributeIsCleared) {
     ASSERT_EQ(fs.write_file(path("ro.txt"), "keep"), FsError::ok);
     ASSERT_EQ(fs.set_attributes(path("ro.txt"), attr::read_only), FsError::ok);

@@ -79,6 +79,77 @@ TEST_F(AliasStoreTest, RunLooksUpExactCaseSensitiveNamesOfVisibleFilesOnly) {
     EXPECT_EQ(started(), std::vector<std::string>{"ro.exe"});
 }
 
+// The file system finds "NP" for the file "np"; only the stored name counts.
+TEST_F(AliasStoreTest, LookupByFileNameKeepsCaseHiddenSystemAndDirectoryRules) {
+    fs.put_file(exe_dir + "np", "notepad.exe\r\n");
+    fs.put_file(exe_dir + "Calc", "calc.exe\r\n");
+    fs.put_file(exe_dir + "проги", "progs.exe\r\n");
+    fs.put_file(exe_dir + "secret", "x.exe\r\n", attr::hidden | attr::read_only);
+    fs.put_file(exe_dir + "sys", "y.exe\r\n", attr::system);
+    fs.put_directory(exe_dir + "sub");
+    for (const char* name : {"NP", "Np", "calc", "CALC", "ПРОГИ", "Проги", "secret", "sys", "sub"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(store.run_program_alias(name).status, AliasStatus::nothing_matched);
+        EXPECT_EQ(store.delete_program_alias(name), AliasStatus::nothing_matched);
+    }
+    for (const char* kept : {"np", "Calc", "проги", "secret", "sys"})
+        EXPECT_TRUE(fs.exists(exe_dir + kept)) << kept;
+    EXPECT_TRUE(fs.is_directory(exe_dir + "sub"));
+    EXPECT_TRUE(starter.started.empty());
+    EXPECT_EQ(store.run_program_alias("Calc").status, AliasStatus::done);
+    EXPECT_EQ(store.run_program_alias("проги").status, AliasStatus::done);
+    EXPECT_EQ(started(), (std::vector<std::string>{"calc.exe", "progs.exe"}));
+}
+
+// Every entered line is looked up as an alias, so the lookup must not list
+// the directory, whose size would otherwise set the cost of every command.
+class ListingCounter : public FakeFileSystem {
+public:
+    FsError list_files(const std::string& dir, std::vector<std::string>& names) override {
+        ++listings;
+        return FakeFileSystem::list_files(dir, names);
+    }
+    int listings = 0;
+};
+
+TEST(AliasLookup, RunAndDeleteFindTheFileByNameWithoutListing) {
+    ListingCounter fs;
+    FakeProcessStarter starter;
+    AliasStore store(fs, starter);
+    for (int i = 0; i < 1000; ++i) fs.put_file(exe_dir + "a" + std::to_string(i), "x.exe\r\n");
+    fs.put_directory(dirs_dir);
+    EXPECT_EQ(store.run_program_alias("unknown").status, AliasStatus::nothing_matched);
+    EXPECT_EQ(store.run_folder_alias("unknown", "C:\\WINDOWS").status,
+              AliasStatus::nothing_matched);
+    EXPECT_EQ(store.run_program_alias("a500").status, AliasStatus::done);
+    EXPECT_EQ(store.run_program_alias("A500").status, AliasStatus::nothing_matched);
+    EXPECT_EQ(store.delete_program_alias("a999"), AliasStatus::done);
+    EXPECT_FALSE(fs.exists(exe_dir + "a999"));
+    EXPECT_EQ(fs.listings, 0);
+    EXPECT_EQ(starter.started.size(), 1u);
+}
+
+// A line that cannot be a file name matches nothing and its text is never
+// handed to the file system, but a missing directory is told all the same.
+TEST_F(AliasStoreTest, UnusableLinesMatchNothingYetAMissingDirectoryIsStillTold) {
+    AliasStore lost(fs, starter, "C:\\nowhere\\Exe_files\\", "C:\\nowhere\\Dirs");
+    for (const char* line : {"", "allias np C:\\x.exe", "x*", "..\\np", "CON", "np "}) {
+        SCOPED_TRACE(line);
+        EXPECT_EQ(store.run_program_alias(line).status, AliasStatus::nothing_matched);
+        EXPECT_EQ(store.run_folder_alias(line, "C:\\WINDOWS").status,
+                  AliasStatus::nothing_matched);
+        const AliasRun run = lost.run_program_alias(line);
+        EXPECT_EQ(run.status, AliasStatus::file_not_found);
+        EXPECT_FALSE(run.trap_armed);
+    }
+    // The directory path naming a file is no directory either.
+    fs.put_file("C:\\plain", "");
+    AliasStore misplaced(fs, starter, "C:\\plain", dirs_dir);
+    EXPECT_EQ(misplaced.run_program_alias("x*").status, AliasStatus::file_not_found);
+    EXPECT_EQ(misplaced.run_program_alias("np").status, AliasStatus::file_not_found);
+    EXPECT_TRUE(starter.started.empty());
+}
+
 TEST_F(AliasStoreTest, FailuresAfterTheAliasIsFoundArmTheTrap) {
     fs.put_file(exe_dir + "gone", "missing.exe\r\n");
     fs.put_file(exe_dir + "short", "a");
