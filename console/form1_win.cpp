@@ -45,7 +45,7 @@ bool Form1::create(HINSTANCE instance, int show_command) {
     icon_ = LoadIconA(instance, MAKEINTRESOURCEA(1));
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = window_proc;
+    wc.lpfnWndProc = routed_window_proc<Form1>;
     wc.hInstance = instance;
     wc.hIcon = icon_;
     wc.hIconSm = icon_;
@@ -165,16 +165,6 @@ void Form1::on_command(int id) {
         case mnu_about: show_about(); break;
         case mnu_quit: unload_and_exit(); break;
     }
-}
-
-LRESULT CALLBACK Form1::window_proc(HWND window, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTA*>(l)->lpCreateParams);
-        self->window_ = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<Form1*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    return self ? self->handle(message, w, l) : DefWindowProcA(window, message, w, l);
 }
 
 LRESULT Form1::handle(UINT message, WPARAM w, LPARAM l) {

@@ -12,6 +12,7 @@
 #include "console/layout.h"
 #include "console/skin_win.h"
 #include "platform/win32/win_file_system.h"
+#include "platform/win32/routed_window_proc.h"
 #include "platform/win32/win_handle.h"
 #include "platform/win32/win_registry.h"
 #include "platform/win32/win_system.h"
@@ -46,7 +47,8 @@ public:
     void unload_and_exit() override;
 
 private:
-    static LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM w, LPARAM l);
+    friend LRESULT CALLBACK routed_window_proc<Form1>(HWND, UINT, WPARAM, LPARAM);
+    void attach(HWND window) { window_ = window; }
     static LRESULT CALLBACK input_proc(HWND input, UINT message, WPARAM w, LPARAM l);
     LRESULT handle(UINT message, WPARAM w, LPARAM l);
 

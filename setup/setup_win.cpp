@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "platform/win32/routed_window_proc.h"
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/win_handle.h"
 #include "platform/win32/win_registry.h"
@@ -74,7 +75,8 @@ public:
     void beep() override { MessageBeep(MB_OK); }
 
 private:
-    static LRESULT CALLBACK window_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+    friend LRESULT CALLBACK routed_window_proc<SetupWindow>(HWND, UINT, WPARAM, LPARAM);
+    void attach(HWND window) { form1_ = window; }
     LRESULT handle(UINT message, WPARAM wparam, LPARAM lparam);
 
     void Form_Load();
@@ -99,7 +101,7 @@ private:
 bool SetupWindow::create() {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &window_proc;
+    wc.lpfnWndProc = &routed_window_proc<SetupWindow>;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(1));
     wc.hIconSm = static_cast<HICON>(LoadImageA(wc.hInstance, MAKEINTRESOURCEA(1), IMAGE_ICON,
@@ -117,18 +119,6 @@ bool SetupWindow::create() {
                              CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
                              nullptr, nullptr, wc.hInstance, this);
     return form1_ != nullptr;
-}
-
-LRESULT CALLBACK SetupWindow::window_proc(HWND hwnd, UINT message, WPARAM wparam,
-                                          LPARAM lparam) {
-    if (message == WM_NCCREATE) {
-        auto* self = static_cast<SetupWindow*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
-        self->form1_ = hwnd;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<SetupWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    return self ? self->handle(message, wparam, lparam)
-                : DefWindowProcA(hwnd, message, wparam, lparam);
 }
 
 LRESULT SetupWindow::handle(UINT message, WPARAM wparam, LPARAM lparam) {

@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "platform/win32/routed_window_proc.h"
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/win_registry.h"
 #include "platform/win32/win_system.h"
@@ -66,7 +67,8 @@ public:
     void show_exit_button() override;
 
 private:
-    static LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    friend LRESULT CALLBACK routed_window_proc<Form1>(HWND, UINT, WPARAM, LPARAM);
+    void attach(HWND window) { window_ = window; }
     LRESULT handle(UINT message, WPARAM wparam, LPARAM lparam);
 
     void create_controls();
@@ -91,7 +93,7 @@ bool Form1::create(HINSTANCE instance) {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW;  // the gradient depends on the whole size
-    wc.lpfnWndProc = window_proc;
+    wc.lpfnWndProc = routed_window_proc<Form1>;
     wc.hInstance = instance;
     wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
     wc.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
@@ -109,17 +111,6 @@ bool Form1::create(HINSTANCE instance) {
                               r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance,
                               this);
     return window_ != nullptr;
-}
-
-LRESULT CALLBACK Form1::window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_NCCREATE) {
-        auto* form = static_cast<Form1*>(reinterpret_cast<CREATESTRUCTA*>(lparam)->lpCreateParams);
-        form->window_ = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-    }
-    auto* form = reinterpret_cast<Form1*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    return form ? form->handle(message, wparam, lparam)
-                : DefWindowProcA(window, message, wparam, lparam);
 }
 
 LRESULT Form1::handle(UINT message, WPARAM wparam, LPARAM lparam) {
