@@ -1,0 +1,239 @@
+#include "bench/console_bench_win.h"
+
+#include <tlhelp32.h>
+
+#include <cstdio>
+#include <set>
+
+namespace vh::bench {
+
+namespace {
+
+const std::string not_found_status = " >>ОШИБКА: ФАЙЛ НЕ НАЙДЕН";
+
+struct Started {
+    Launched process;
+    HWND window = nullptr;
+    double milliseconds = 0;  // from CreateProcess to the window being visible
+};
+
+Started start_and_wait(const std::string& exe, const char* window_class) {
+    Started started;
+    const auto t0 = Clock::now();
+    started.process = Launched::start(exe);
+    if (started.process)
+        started.window = wait_visible_window(started.process.id(), window_class, 20s);
+    started.milliseconds = milliseconds_since(t0);
+    return started;
+}
+
+std::string console_exe() {
+    return install_dir + "\\Varnholde.exe";
+}
+
+// The lowest history line: the label nearest the band's bottom.
+HWND lowest_label(HWND band) {
+    HWND lowest = nullptr;
+    for (HWND label : e2e::children(band, "Static"))
+        if (!lowest || e2e::screen_rect(label).top > e2e::screen_rect(lowest).top) lowest = label;
+    return lowest;
+}
+
+std::set<DWORD> explorer_processes() {
+    std::set<DWORD> ids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (lstrcmpiA(entry.szExeFile, "explorer.exe") == 0) ids.insert(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return ids;
+}
+
+// Ends the Explorer windows that folder aliases opened; the desktop's own
+// Explorer, there before the benchmark began, stays.
+void end_new_explorers(const std::set<DWORD>& before) {
+    for (DWORD id : explorer_processes()) {
+        if (before.count(id)) continue;
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+        if (!process) continue;
+        TerminateProcess(process, 0);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+    }
+}
+
+class RunningConsole {
+public:
+    bool start() {
+        Started started = start_and_wait(console_exe(), console_class);
+        process_ = std::move(started.process);
+        band_ = started.window;
+        if (!band_) return false;
+        const auto edits = e2e::children(band_, "Edit");
+        input_ = edits.empty() ? nullptr : edits[0];
+        label_ = lowest_label(band_);
+        return input_ && label_;
+    }
+    ~RunningConsole() { process_.close(band_); }
+
+    // Types the line, then times Enter until Label1(0) begins with it.
+    double enter(const std::string& line) {
+        if (GetForegroundWindow() != band_) e2e::bring_to_front(band_);
+        e2e::type_text(line);
+        e2e::wait_until([&] { return e2e::text_of(input_) == line; }, 3s);
+        const auto t0 = Clock::now();
+        tap_key(VK_RETURN);
+        while (e2e::text_of(label_).rfind(line, 0) != 0)
+            if (milliseconds_since(t0) > 10000) return -1;
+        return milliseconds_since(t0);
+    }
+    // Enters a command without timing it and waits until it has been taken.
+    void command(const std::string& line) {
+        enter(line);
+        Sleep(200);
+    }
+    HWND band() const { return band_; }
+
+private:
+    Launched process_;
+    HWND band_ = nullptr;
+    HWND input_ = nullptr;
+    HWND label_ = nullptr;
+};
+
+void fill_aliases(const std::string& dir, int from, int to) {
+    char name[32];
+    for (int i = from; i < to; ++i) {
+        std::snprintf(name, sizeof name, "\\filler%05d", i);
+        e2e::write_file(dir + name, "x.exe\r\n");
+    }
+}
+
+std::string numbered(const char* prefix, int n) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%s%02d", prefix, n);
+    return text;
+}
+
+}  // namespace
+
+void measure_startup_and_memory(Samples& samples, int runs) {
+    install_console_tree();
+    // One unmeasured start of each warms the file cache and Wine's DLLs.
+    for (int run = -1; run < runs; ++run) {
+        for (const bool console : {false, true}) {
+            Started started = console ? start_and_wait(console_exe(), console_class)
+                                      : start_and_wait(empty_window_exe(), empty_class);
+            if (!started.window) {
+                std::printf("start-up: no window appeared\n");
+                continue;
+            }
+            Sleep(500);  // let start-up finish before memory is read
+            const double memory = private_kb(started.process.handle());
+            const double working_set = working_set_kb(started.process.handle());
+            started.process.close(started.window);
+            if (run < 0) continue;
+            const std::string who = console ? "console" : "empty";
+            samples.add("startup." + who, "ms", started.milliseconds);
+            samples.add("memory." + who, "KB", memory);
+            samples.add("working_set." + who, "KB", working_set);
+        }
+    }
+}
+
+// Both programs idle side by side over the same windows of time.
+void measure_idle_cpu(Samples& samples, int runs) {
+    install_console_tree();
+    Started console = start_and_wait(console_exe(), console_class);
+    Started empty = start_and_wait(empty_window_exe(), empty_class);
+    if (!console.window || !empty.window) {
+        std::printf("idle: no window appeared\n");
+        return;
+    }
+    Sleep(1000);
+    for (int run = 0; run < runs; ++run) {
+        const double console_before = cpu_ms(console.process.handle());
+        const double empty_before = cpu_ms(empty.process.handle());
+        const auto t0 = Clock::now();
+        Sleep(10000);
+        const double elapsed = milliseconds_since(t0);
+        samples.add("idle.console", "%core",
+                    100.0 * (cpu_ms(console.process.handle()) - console_before) / elapsed);
+        samples.add("idle.empty", "%core",
+                    100.0 * (cpu_ms(empty.process.handle()) - empty_before) / elapsed);
+    }
+    console.process.close(console.window);
+    empty.process.close(empty.window);
+}
+
+// Each directory holds the filler aliases and the runs' own: program aliases
+// "bpNN" name a missing program (the start fails at once, as a program that
+// exits at once would cost its start and nothing more), folder aliases "bfNN"
+// open C:\ in Explorer, whose window is closed after the measurement.
+void measure_command_latency(Samples& samples, int runs, const std::vector<int>& alias_counts) {
+    install_console_tree();
+    for (int run = 0; run < runs; ++run) {
+        e2e::write_file(exe_aliases + "\\" + numbered("bp", run), "vh_bench_missing.exe\r\n");
+        e2e::write_file(dir_aliases + "\\" + numbered("bf", run), "C:\\\r\n");
+    }
+    const std::set<DWORD> explorers = explorer_processes();
+    RunningConsole console;
+    if (!console.start()) {
+        std::printf("latency: the console did not start\n");
+        return;
+    }
+    console.command("zz");  // the first line typed also settles focus and caret
+    int filled = 0;
+    for (int count : alias_counts) {
+        fill_aliases(exe_aliases, filled, count);
+        fill_aliases(dir_aliases, filled, count);
+        filled = count;
+        const std::string suffix = "." + std::to_string(count);
+        for (int run = 0; run < runs; ++run) {
+            samples.add("latency.unknown" + suffix, "ms", console.enter(numbered("zz", run)));
+            samples.add("latency.program" + suffix, "ms", console.enter(numbered("bp", run)));
+            samples.add("latency.folder" + suffix, "ms", console.enter(numbered("bf", run)));
+            end_new_explorers(explorers);
+        }
+    }
+}
+
+// F12 goes down and stays down until the band's visibility has changed.
+// Wine refreshes a thread's key state at most every 50 ms, which adds to the
+// wait for the next tick.
+void measure_hotkey(Samples& samples, int runs) {
+    install_console_tree();
+    RunningConsole console;
+    if (!console.start()) {
+        std::printf("hot key: the console did not start\n");
+        return;
+    }
+    for (int interval : {200, 50}) {
+        if (!IsWindowVisible(console.band())) {
+            key_down(VK_F12);
+            e2e::wait_until([&] { return IsWindowVisible(console.band()) != FALSE; }, 3s);
+            key_up(VK_F12);
+            Sleep(500);
+        }
+        console.command("con_openinterval " + std::to_string(interval));
+        for (int run = 0; run < runs; ++run) {
+            // Whole intervals plus a share of one that grows with the run, so
+            // that the presses fall evenly between two ticks of the timer.
+            Sleep(static_cast<DWORD>(interval * 4 + 200 + interval * run / runs));
+            const bool shown = IsWindowVisible(console.band()) != FALSE;
+            const auto t0 = Clock::now();
+            key_down(VK_F12);
+            double reaction = -1;
+            while (milliseconds_since(t0) < 3000)
+                if ((IsWindowVisible(console.band()) != FALSE) != shown) {
+                    reaction = milliseconds_since(t0);
+                    break;
+                }
+            key_up(VK_F12);
+            samples.add("hotkey." + std::to_string(interval), "ms", reaction);
+        }
+    }
+}
+
+}  // namespace vh::bench
