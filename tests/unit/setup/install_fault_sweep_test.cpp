@@ -1,0 +1,225 @@
+// The installation run once for every N, the N-th file-system (or registry)
+// operation failing, until a run completes without meeting its fault. Each
+// run must show the success text only when everything is in place, name the
+// file of the failure it stopped at, and change nothing outside the
+// installation tree and the Start-menu folder.
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/fake/fake_registry.h"
+#include "setup/install_procedure.h"
+#include "shared/registry_strings.h"
+#include "tests/unit/journalled_file_system.h"
+
+namespace vh {
+namespace {
+
+class StatusView : public InstallerView {
+public:
+    void set_status_text(const std::string& text) override { status.push_back(text); }
+    void set_status_font_size(int) override {}
+    void set_count_text(const std::string&) override {}
+    void set_count_visible(bool) override {}
+    void set_progress(float) override {}
+    void set_progress_visible(bool) override {}
+    void set_next_visible(bool) override {}
+    void set_exit_visible(bool visible) override { exit_visible = visible; }
+    void set_exit_caption(const std::string&) override {}
+    void set_exit_width(int) override {}
+    void set_main_enabled(bool enabled) override { main_enabled = enabled; }
+    void show_error_dialog(const std::string& message) override { dialogs.push_back(message); }
+    void beep() override {}
+
+    std::vector<std::string> status, dialogs;
+    bool exit_visible = true, main_enabled = true;
+};
+
+const std::string package = "D:\\Varnholde 1.3";
+const std::string programs = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
+const std::string tree = "C:\\Tessarimondale\\Varnholde\\";
+const std::string menu = programs + "\\Varnholde";
+// Where the Start-menu folder lands when "Common Programs" cannot be read:
+// "\Varnholde" on the current drive.
+const std::string root_menu = "C:\\Varnholde";
+
+const std::map<std::string, std::string> installed_as = {
+    {"Ivel.bmp", tree + "KSR_Icon.ico"},
+    {"Func.bin", tree + "ReadMe.txt"},
+    {"Pos_set_par.ksr", tree + "us_param.par"},
+    {"Principal._x_", tree + "Varnholde.exe"},
+    {"Principial_un._x_", tree + "Uninstall.exe"},
+    {"Data\\data1.ksr", tree + "Skins\\skin_ 1.jpg"},
+    {"Data\\data2.ksr", tree + "Skins\\skin_ 2.jpg"},
+    {"Data\\data3.ksr", tree + "Skins\\skin_ 3.jpg"},
+    {"Data\\data4.ksr", tree + "Skins\\skin_ 4.jpg"},
+    {"Data\\data5.ksr", tree + "Skins\\skin_ 5.jpg"},
+    {"Data\\data6.ksr", tree + "Skins\\skin_ 6.jpg"},
+    {"Datalnk\\Varnholde", "\\Varnholde.lnk"},
+    {"Datalnk\\ReadMe", "\\ReadMe.lnk"},
+    {"Datalnk\\Удаление Varnholde", "\\Удаление Varnholde.lnk"},
+};
+
+bool starts_with(const std::string& text, const std::string& prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool mentions(const std::vector<std::string>& texts, const std::string& what) {
+    for (const std::string& t : texts)
+        if (t.find(what) != std::string::npos) return true;
+    return false;
+}
+
+// A machine with the package on D:, an older settings file and a user's
+// files beside the places the installer writes to.
+struct Machine {
+    testing::JournalledFileSystem fs;
+    FakeRegistry registry;
+    StatusView view;
+
+    Machine() {
+        fs.add_drive('D');
+        for (const auto& [name, destination] : installed_as)
+            fs.put_file(package + "\\" + name, "new " + name);
+        fs.put_file(tree + "us_param.par", "old settings");
+        fs.put_file("C:\\Tessarimondale\\notes.txt", "user");
+        fs.put_file(programs + "\\Other\\Other.lnk", "lnk");
+        fs.put_file("C:\\Users\\doc.txt", "user");
+        registry.put_value(hkey_local_machine, shell_folders_key, "Common Programs", reg_sz,
+                           programs + '\0');
+    }
+
+    // The snapshot without the installation tree and the Start-menu folder
+    // that the run used.
+    std::map<std::string, std::string> outside(const std::string& start_menu) const {
+        std::map<std::string, std::string> out;
+        for (const auto& entry : fs.snapshot())
+            if (!starts_with(entry.first, tree) && !starts_with(entry.first, start_menu + "\\"))
+                out.insert(entry);
+        return out;
+    }
+
+    bool everything_installed(const std::string& start_menu) const {
+        for (const auto& [name, destination] : installed_as) {
+            const std::string at =
+                destination[0] == '\\' ? start_menu + destination : destination;
+            if (fs.content(at) != "new " + name) return false;
+        }
+        return fs.is_directory(tree + "Alliases\\Dirs") &&
+               fs.is_directory(tree + "Alliases\\Exe_files") &&
+               getstring(const_cast<FakeRegistry&>(registry), hkey_local_machine, run_key,
+                         run_value_name) == run_value_data;
+    }
+
+    bool run_value_written() const {
+        return registry.value(hkey_local_machine, run_key, run_value_name).has_value();
+    }
+};
+
+// The invariants every run holds, whatever failed.
+void expect_success_only_when_complete(const Machine& m, InstallResult result,
+                                       const std::string& start_menu) {
+    const bool success_shown = mentions(m.view.status, success_text);
+    EXPECT_EQ(success_shown, result == InstallResult::installed);
+    if (success_shown) {
+        EXPECT_EQ(m.view.status.back(), success_text);
+        EXPECT_TRUE(m.everything_installed(start_menu));
+    }
+    EXPECT_TRUE(m.view.exit_visible || !m.view.dialogs.empty()) << "no way out of the window";
+}
+
+TEST(InstallFaultSweep, EveryFailingFileOperationIsReportedByNameAndNothingElseIsTouched) {
+    int exercised = 0;
+    for (int n = 1;; ++n) {
+        SCOPED_TRACE("file-system operation " + std::to_string(n) + " fails");
+        Machine m;
+        const auto outside_before = m.outside(menu);
+        const int start = m.fs.operations_done();
+        m.fs.start_journal();
+        m.fs.fail_operation(n);
+        const InstallResult result = run_installation(m.fs, m.registry, m.view, package);
+        const int done = m.fs.operations_done() - start;
+        m.fs.fail_operation(0);
+        ASSERT_EQ(m.fs.journalled(), done);
+
+        expect_success_only_when_complete(m, result, menu);
+        EXPECT_EQ(m.outside(menu), outside_before);
+        if (done < n) {  // the fault was never reached: a clean run
+            EXPECT_EQ(result, InstallResult::installed);
+            break;
+        }
+        ++exercised;
+        const std::vector<std::string>& paths = m.fs.paths_of(n);
+        if (result == InstallResult::broken_package) {
+            // A package folder that cannot be listed is an incomplete package:
+            // the dialog says so and nothing at all is written.
+            EXPECT_TRUE(starts_with(paths[0], package)) << paths[0];
+            EXPECT_EQ(m.view.dialogs.front(), broken_package_message);
+            EXPECT_FALSE(m.view.main_enabled);
+            EXPECT_EQ(m.fs.content(tree + "us_param.par"), "old settings");
+            EXPECT_FALSE(m.fs.exists(tree + "Skins"));
+            EXPECT_FALSE(m.run_value_written());
+            continue;
+        }
+        ASSERT_EQ(result, InstallResult::failed);
+        // The last status text is the failure, naming the file or folder
+        // being made (for a copy, its destination).
+        EXPECT_NE(m.view.status.back().find(paths.back()), std::string::npos)
+            << m.view.status.back();
+        EXPECT_TRUE(m.view.dialogs.empty());
+        EXPECT_FALSE(m.run_value_written());
+        // The settings file is either the old one or the package's, whole.
+        const auto settings = m.fs.content(tree + "us_param.par");
+        EXPECT_TRUE(settings == "old settings" || settings == "new Pos_set_par.ksr");
+    }
+    std::cout << "[ sweep    ] installer, file-system faults: " << exercised
+              << " values of N exercised\n";
+    ::testing::Test::RecordProperty("file_system_faults", exercised);
+    EXPECT_GE(exercised, 21);  // 3 listings, 3 folders, the Start-menu folder, 14 copies
+}
+
+TEST(InstallFaultSweep, EveryFailingRegistryOperationEndsInSuccessOnlyWithTheRunValueInPlace) {
+    int exercised = 0;
+    for (int n = 1;; ++n) {
+        SCOPED_TRACE("registry operation " + std::to_string(n) + " fails");
+        Machine m;
+        const int start = m.registry.operations_done();
+        const auto outside_before = m.outside(menu);
+        m.registry.fail_operation(n);
+        const InstallResult result = run_installation(m.fs, m.registry, m.view, package);
+        const bool fault_met = m.registry.operations_done() - start >= n;
+        m.registry.fail_operation(0);
+        // An unreadable "Common Programs" reads as the empty text, which puts
+        // the Start-menu folder at "\Varnholde" on the current drive.
+        const bool menu_at_root = m.fs.exists(root_menu);
+        const std::string start_menu = menu_at_root ? root_menu : menu;
+
+        expect_success_only_when_complete(m, result, start_menu);
+        if (menu_at_root) {
+            EXPECT_EQ(result, InstallResult::installed);
+        }
+        EXPECT_EQ(m.outside(start_menu), outside_before);
+        EXPECT_EQ(m.registry.open_handles(), 0);
+        if (!fault_met) {
+            EXPECT_EQ(result, InstallResult::installed);
+            EXPECT_FALSE(menu_at_root);
+            break;
+        }
+        ++exercised;
+        if (result == InstallResult::failed) {
+            EXPECT_NE(m.view.status.back().find(std::string("автозапуска ") + run_value_name),
+                      std::string::npos)
+                << m.view.status.back();
+        }
+    }
+    std::cout << "[ sweep    ] installer, registry faults: " << exercised
+              << " values of N exercised\n";
+    ::testing::Test::RecordProperty("registry_faults", exercised);
+    EXPECT_GE(exercised, 5);
+}
+
+}  // namespace
+}  // namespace vh
