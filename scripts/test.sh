@@ -20,6 +20,15 @@ for t in build/native/*_tests; do
   "$t" --gtest_brief=1 2>&1 | tee "$results/$(basename "$t").log" | tail -3
 done
 
+step "the same tests under AddressSanitizer and UBSan, and a short run of every fuzz target"
+cmake --preset sanitize >"$results/sanitize-configure.log" 2>&1 || { cat "$results/sanitize-configure.log"; exit 1; }
+cmake --build --preset sanitize -j"$jobs" >"$results/sanitize-build.log" 2>&1 || { tail -50 "$results/sanitize-build.log"; exit 1; }
+for t in build/sanitize/*_tests; do
+  "$t" --gtest_brief=1 2>&1 | tee "$results/sanitize-$(basename "$t").log" | tail -3
+done
+bash scripts/fuzz.sh 5 2>&1 | tee "$results/fuzz-smoke.log"
+[ "${PIPESTATUS[0]}" -eq 0 ] || { echo "a fuzz target crashed: see build/fuzz-crashes"; exit 1; }
+
 windows_build() {
   cmake --preset "$1" >"$results/$1-configure.log" 2>&1 || { cat "$results/$1-configure.log"; exit 1; }
   cmake --build --preset "$1" -j"$jobs" >"$results/$1-build.log" 2>&1 || { tail -50 "$results/$1-build.log"; exit 1; }
