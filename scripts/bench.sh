@@ -30,6 +30,11 @@ for exe in build/windows/console/Varnholde.exe build/windows/setup/Setup.exe \
   echo "$(basename "$exe") $(stat -c %s "$exe")" \
        "$(i686-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print $3}' | tr '\n' ' ')" \
        >>"$out/executables.txt"
+  # The toolchain strips MinSizeRel programs, but only a build folder
+  # configured afresh takes its flags.
+  i686-w64-mingw32-objdump -h "$exe" | grep -q '\.debug_' &&
+    echo "warning: $exe carries debug sections; build/windows was configured without the" \
+         "toolchain's -s: configure it afresh for the shipped sizes"
 done
 
 source scripts/wine-env.sh
