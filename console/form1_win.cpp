@@ -282,7 +282,9 @@ void Form1::set_text_color(const TextColor& color) {
 }
 
 LoadResult Form1::load_skin(const std::string& path) {
-    const LoadResult result = skin_.load(path);
+    RECT client{};
+    GetClientRect(window_, &client);
+    const LoadResult result = skin_.load(path, SIZE{client.right, client.bottom});
     if (result == LoadResult::ok) repaint_all();
     return result;
 }

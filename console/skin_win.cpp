@@ -25,7 +25,7 @@ LONG himetric_to_pixels(LONG himetric, int dpi) {
 
 }  // namespace
 
-LoadResult Skin::load(const std::string& path) {
+LoadResult Skin::load(const std::string& path, SIZE visible) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD code = GetLastError();
@@ -47,17 +47,22 @@ LoadResult Skin::load(const std::string& path) {
     picture->get_Width(&width);
     picture->get_Height(&height);
     HDC screen = GetDC(nullptr);
-    const SIZE pixels{himetric_to_pixels(width, GetDeviceCaps(screen, LOGPIXELSX)),
-                      himetric_to_pixels(height, GetDeviceCaps(screen, LOGPIXELSY))};
-    Bitmap bitmap(CreateCompatibleBitmap(screen, pixels.cx, pixels.cy));
+    const SIZE full{himetric_to_pixels(width, GetDeviceCaps(screen, LOGPIXELSX)),
+                    himetric_to_pixels(height, GetDeviceCaps(screen, LOGPIXELSY))};
+    const SIZE kept{std::min(full.cx, visible.cx), std::min(full.cy, visible.cy)};
+    Bitmap bitmap(kept.cx > 0 && kept.cy > 0 ? CreateCompatibleBitmap(screen, kept.cx, kept.cy)
+                                             : nullptr);
     HDC memory = CreateCompatibleDC(screen);
     ReleaseDC(nullptr, screen);
     LoadResult result = LoadResult::failed;
     if (bitmap && memory) {
         HGDIOBJ old = SelectObject(memory, bitmap.get());
-        // IPicture draws bottom-up in HIMETRIC: start at the top edge.
-        if (SUCCEEDED(picture->Render(memory, 0, 0, pixels.cx, pixels.cy, 0, height, width,
-                                      -height, nullptr)))
+        // IPicture draws bottom-up in HIMETRIC: the source starts at the top
+        // edge and covers the kept part of the picture at its own scale.
+        const OLE_XSIZE_HIMETRIC kept_width = MulDiv(width, kept.cx, full.cx);
+        const OLE_YSIZE_HIMETRIC kept_height = MulDiv(height, kept.cy, full.cy);
+        if (SUCCEEDED(picture->Render(memory, 0, 0, kept.cx, kept.cy, 0, height, kept_width,
+                                      -kept_height, nullptr)))
             result = LoadResult::ok;
         SelectObject(memory, old);
     }
@@ -65,7 +70,7 @@ LoadResult Skin::load(const std::string& path) {
     picture->Release();
     if (result == LoadResult::ok) {
         bitmap_ = std::move(bitmap);
-        size_ = pixels;
+        size_ = kept;
     }
     return result;
 }

@@ -14,7 +14,9 @@ namespace vh {
 class Skin {
 public:
     // Replaces the picture with the file's; on failure the old one stays.
-    LoadResult load(const std::string& path);
+    // Only the part that fits visible (from the top-left corner) is kept:
+    // a wide skin for large screens would otherwise hold megabytes unseen.
+    LoadResult load(const std::string& path, SIZE visible);
     // Black, with the picture over it from the top-left corner.
     void paint(HDC dc, const RECT& area, POINT origin = {0, 0}) const;
 
