@@ -98,7 +98,7 @@ void Form1::Form_Load() {
     interpreter_ = std::make_unique<CommandInterpreter>(state_, *this, *aliases_, starter_, keys_,
                                                         session_);
     set_timer_interval(state_.settings.open_interval);
-    load_settings(file_system_, *this, state_.settings);
+    settings_writable_ = may_write_at_unload(load_settings(file_system_, *this, state_.settings));
 }
 
 void Form1::create_controls(const ConsoleLayout& layout) {
@@ -127,7 +127,7 @@ void Form1::create_controls(const ConsoleLayout& layout) {
 void Form1::Form_Unload() {
     if (unloaded_) return;
     unloaded_ = true;
-    save_settings(file_system_, state_.settings);
+    if (settings_writable_) save_settings(file_system_, state_.settings);
     remove_tray_icon();
 }
 

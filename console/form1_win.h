@@ -78,6 +78,7 @@ private:
     Skin skin_;
     int twips_per_pixel_x_ = 15, twips_per_pixel_y_ = 15;
     bool unloaded_ = false;
+    bool settings_writable_ = true;
 
     ConsoleState state_;
     WinFileSystem file_system_;

@@ -82,6 +82,10 @@ SettingsOutcome load_settings(FileSystem& fs, ConsoleView& view, Settings& setti
     return SettingsOutcome::applied;
 }
 
+bool may_write_at_unload(SettingsOutcome outcome) {
+    return outcome != SettingsOutcome::unreadable;
+}
+
 std::string format_settings(const Settings& settings) {
     std::string interval = number_text(settings.open_interval);
     if (interval.size() < interval_width) interval.insert(0, interval_width - interval.size(), ' ');

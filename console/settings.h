@@ -28,6 +28,11 @@ enum class SettingsOutcome {
 SettingsOutcome load_settings(FileSystem& fs, ConsoleView& view, Settings& settings,
                               const std::string& path = settings_path);
 
+// Whether the unload may write the file after this start. A file that was
+// there but could not be read (held open by another program, say) is left
+// alone: writing would replace the user's settings with ones never read.
+bool may_write_at_unload(SettingsOutcome outcome);
+
 // The file's content for the settings in memory, written whatever they hold.
 std::string format_settings(const Settings& settings);
 

@@ -235,10 +235,21 @@ TEST_F(SettingsTest, AFailedWriteLeavesTheOldFileWholeAndNoTemporaryBehind) {
     EXPECT_EQ(empty.snapshot(), before);
 }
 
-TEST_F(SettingsTest, AnUnreadableFileIsToldApartFromAMissingOne) {
+TEST_F(SettingsTest, AFileThatCouldNotBeReadIsNotReplacedAtUnload) {
     fs.put_directory(settings_path);  // a directory where the file should be
     EXPECT_EQ(load_settings(fs, view, settings), SettingsOutcome::unreadable);
     EXPECT_EQ(settings.open_interval, 200);
+    // Held open by another program at start: the stored settings survive.
+    FakeFileSystem locked;
+    locked.put_file(settings_path, example);
+    locked.fail_operation(1, FsError::sharing_violation);
+    EXPECT_EQ(load_settings(locked, view, settings), SettingsOutcome::unreadable);
+    EXPECT_FALSE(may_write_at_unload(SettingsOutcome::unreadable));
+    for (SettingsOutcome written :
+         {SettingsOutcome::applied, SettingsOutcome::no_file, SettingsOutcome::wrong_length,
+          SettingsOutcome::skin_missing, SettingsOutcome::skin_unusable,
+          SettingsOutcome::bad_interval})
+        EXPECT_TRUE(may_write_at_unload(written));
 }
 
 }  // namespace
