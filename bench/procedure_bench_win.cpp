@@ -133,7 +133,7 @@ void measure_install_and_uninstall(Samples& samples, int runs) {
     WinRegistry registry;
     NoStart no_start;
     const UninstallSystem system{fs, registry, no_start, install_dir, "Uninstall.exe",
-                                 system_directory() + "\\cmd.exe", ansi_to_oem};
+                                 system_directory() + "\\cmd.exe"};
     remove_installation(start_menu);
     for (int run = -1; run < runs; ++run) {  // run -1 warms the caches
         SilentInstallerView installer;

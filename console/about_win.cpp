@@ -3,6 +3,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/wide.h"
+#include "platform/win32/win_system.h"
+#include "platform/win32/window_text.h"
+
 namespace vh {
 
 namespace {
@@ -14,8 +18,8 @@ constexpr char maker_line[] = "Команда Tessarimondale, 2026\r\nvarnholde@
 
 enum ControlId { picIcon = 200, lblTitle, lblVersion, lblDisclaimer, Command1, lblDescription };
 
-HFONT cyrillic_font(const char* face, double points, int weight, int dpi) {
-    return CreateFontA(-static_cast<int>(points * dpi / 72.0 + 0.5), 0, 0, 0, weight, FALSE,
+HFONT cyrillic_font(const wchar_t* face, double points, int weight, int dpi) {
+    return CreateFontW(-static_cast<int>(points * dpi / 72.0 + 0.5), 0, 0, 0, weight, FALSE,
                        FALSE, FALSE, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
 }
@@ -30,37 +34,36 @@ struct EmptyDialogTemplate {
 struct VersionResource {
     std::vector<char> data;
     explicit VersionResource() {
-        char path[MAX_PATH] = {};
-        GetModuleFileNameA(nullptr, path, MAX_PATH);
+        const std::wstring path = to_wide(module_path());
         DWORD ignored = 0;
-        const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+        const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
         if (size == 0) return;
         data.resize(size);
-        if (!GetFileVersionInfoA(path, 0, size, data.data())) data.clear();
+        if (!GetFileVersionInfoW(path.c_str(), 0, size, data.data())) data.clear();
     }
     const VS_FIXEDFILEINFO* fixed() {
         void* info = nullptr;
         UINT length = 0;
-        if (data.empty() || !VerQueryValueA(data.data(), "\\", &info, &length)) return nullptr;
+        if (data.empty() || !VerQueryValueW(data.data(), L"\\", &info, &length)) return nullptr;
         return static_cast<const VS_FIXEDFILEINFO*>(info);
     }
-    std::string string_value(const char* name) {
+    std::string string_value(const wchar_t* name) {
         struct Translation { WORD language, code_page; };
         Translation* translation = nullptr;
         UINT length = 0;
         if (data.empty() ||
-            !VerQueryValueA(data.data(), "\\VarFileInfo\\Translation",
+            !VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation",
                             reinterpret_cast<void**>(&translation), &length) ||
             length < sizeof(Translation))
             return {};
-        char query[80];
-        wsprintfA(query, "\\StringFileInfo\\%04x%04x\\%s", translation->language,
+        wchar_t query[80];
+        wsprintfW(query, L"\\StringFileInfo\\%04x%04x\\%s", translation->language,
                   translation->code_page, name);
-        char* value = nullptr;
-        if (!VerQueryValueA(data.data(), query, reinterpret_cast<void**>(&value), &length) ||
+        wchar_t* value = nullptr;
+        if (!VerQueryValueW(data.data(), query, reinterpret_cast<void**>(&value), &length) ||
             !value)
             return {};
-        return value;
+        return to_utf8(value);
     }
 };
 
@@ -77,7 +80,7 @@ std::string program_version_text() {
 
 std::string program_title() {
     VersionResource resource;
-    return resource.string_value("ProductName");
+    return resource.string_value(L"ProductName");
 }
 
 AboutBox::AboutBox(HINSTANCE instance, HICON icon, ProcessStarter& starter)
@@ -91,7 +94,7 @@ void AboutBox::show() {
     if (!dialog_) {
         EmptyDialogTemplate dialog_template{};
         dialog_template.header.style = WS_POPUP | DS_MODALFRAME | WS_VISIBLE;
-        dialog_ = CreateDialogIndirectParamA(instance_, &dialog_template.header, nullptr,
+        dialog_ = CreateDialogIndirectParamW(instance_, &dialog_template.header, nullptr,
                                              dialog_proc, reinterpret_cast<LPARAM>(this));
     }
     if (dialog_) {
@@ -101,15 +104,15 @@ void AboutBox::show() {
 }
 
 bool AboutBox::is_dialog_message(MSG& message) {
-    return dialog_ && IsDialogMessageA(dialog_, &message);
+    return dialog_ && IsDialogMessageW(dialog_, &message);
 }
 
 INT_PTR CALLBACK AboutBox::dialog_proc(HWND dialog, UINT message, WPARAM w, LPARAM l) {
     if (message == WM_INITDIALOG) {
-        SetWindowLongPtrA(dialog, DWLP_USER, l);
+        SetWindowLongPtrW(dialog, DWLP_USER, l);
         reinterpret_cast<AboutBox*>(l)->dialog_ = dialog;
     }
-    auto* self = reinterpret_cast<AboutBox*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    auto* self = reinterpret_cast<AboutBox*>(GetWindowLongPtrW(dialog, DWLP_USER));
     return self ? self->handle(message, w, l) : FALSE;
 }
 
@@ -143,49 +146,49 @@ void AboutBox::Form_Load() {
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
     twips_per_pixel_ = (1440 + dpi / 2) / dpi;
-    title_font_.reset(cyrillic_font("Arial Black", 18, FW_NORMAL, dpi));
-    version_font_.reset(cyrillic_font("Arial Black", 9.75, FW_NORMAL, dpi));
-    text_font_.reset(cyrillic_font("MS Sans Serif", 8.25, FW_BOLD, dpi));
+    title_font_.reset(cyrillic_font(L"Arial Black", 18, FW_NORMAL, dpi));
+    version_font_.reset(cyrillic_font(L"Arial Black", 9.75, FW_NORMAL, dpi));
+    text_font_.reset(cyrillic_font(L"MS Sans Serif", 8.25, FW_BOLD, dpi));
 
     // The client area is square; the box opens centred on the screen.
     RECT frame{0, 0, px(client_size), px(client_size)};
-    AdjustWindowRectEx(&frame, GetWindowLongA(dialog_, GWL_STYLE), FALSE,
-                       GetWindowLongA(dialog_, GWL_EXSTYLE));
+    AdjustWindowRectEx(&frame, GetWindowLongW(dialog_, GWL_STYLE), FALSE,
+                       GetWindowLongW(dialog_, GWL_EXSTYLE));
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     SetWindowPos(dialog_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                  (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER);
     create_controls();
 
-    SetWindowTextA(lblVersion_, program_version_text().c_str());
-    SetWindowTextA(lblTitle_, program_title().c_str());
+    set_window_text(lblVersion_, program_version_text());
+    set_window_text(lblTitle_, program_title());
 }
 
 void AboutBox::create_controls() {
     HFONT dialog_font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     // Created in tab order: "Понял!" first, so it has the focus.
-    HWND ok = add("BUTTON", "Понял!", WS_TABSTOP | BS_DEFPUSHBUTTON, 277, 2645, 2580, 345, IDOK,
+    HWND ok = add(L"BUTTON", "Понял!", WS_TABSTOP | BS_DEFPUSHBUTTON, 277, 2645, 2580, 345, IDOK,
                   dialog_font);
-    HWND icon = add("STATIC", "", SS_ICON, 240, 240, 540, 540, picIcon, nullptr);
-    SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
-    lblTitle_ = add("STATIC", "Varnholde", SS_CENTER, 840, 120, 2115, 465, lblTitle,
+    HWND icon = add(L"STATIC", "", SS_ICON, 240, 240, 540, 540, picIcon, nullptr);
+    SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
+    lblTitle_ = add(L"STATIC", "Varnholde", SS_CENTER, 840, 120, 2115, 465, lblTitle,
                     title_font_.get());
-    lblVersion_ = add("STATIC", "Version", SS_CENTER, 840, 600, 2085, 225, lblVersion,
+    lblVersion_ = add(L"STATIC", "Version", SS_CENTER, 840, 600, 2085, 225, lblVersion,
                       version_font_.get());
-    lblDisclaimer_ = add("STATIC", "Вся инфа по использованию консоли в ReadMe файле", SS_LEFT,
+    lblDisclaimer_ = add(L"STATIC", "Вся инфа по использованию консоли в ReadMe файле", SS_LEFT,
                          240, 1080, 2655, 465, lblDisclaimer, text_font_.get());
-    add("BUTTON", "ReadMe", WS_TABSTOP | BS_PUSHBUTTON, 277, 1560, 2580, 345, Command1,
+    add(L"BUTTON", "ReadMe", WS_TABSTOP | BS_PUSHBUTTON, 277, 1560, 2580, 345, Command1,
         dialog_font);
-    add("STATIC", maker_line, SS_CENTER, 225, 2040, 2685, 570, lblDescription, text_font_.get());
+    add(L"STATIC", maker_line, SS_CENTER, 225, 2040, 2685, 570, lblDescription, text_font_.get());
     SetFocus(ok);
 }
 
-HWND AboutBox::add(const char* klass, const char* text, DWORD style, int left, int top,
+HWND AboutBox::add(const wchar_t* klass, const char* text, DWORD style, int left, int top,
                    int width, int height, int id, HFONT font) {
-    HWND control = CreateWindowExA(0, klass, text, WS_CHILD | WS_VISIBLE | style, px(left),
+    HWND control = CreateWindowExW(0, klass, to_wide(text).c_str(), WS_CHILD | WS_VISIBLE | style, px(left),
                                    px(top), px(width), px(height), dialog_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
                                    nullptr);
-    if (font) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return control;
 }
 
@@ -193,7 +196,7 @@ HWND AboutBox::add(const char* klass, const char* text, DWORD style, int left, i
 // started the box says so in its own text and stays usable.
 void AboutBox::Command1_Click() {
     if (starter_.start(readme_command, WindowShow::normal) != StartResult::ok)
-        SetWindowTextA(lblDisclaimer_, "Не удалось запустить Блокнот: c:\\windows\\notepad.exe");
+        set_window_text(lblDisclaimer_, "Не удалось запустить Блокнот: c:\\windows\\notepad.exe");
 }
 
 void AboutBox::cmdOK_Click() {

@@ -27,7 +27,7 @@ private:
     void cmdOK_Click();
     void paint_lines(HDC dc);
     HBRUSH on_color_label(HDC dc, HWND label);
-    HWND add(const char* klass, const char* text, DWORD style, int left, int top, int width,
+    HWND add(const wchar_t* klass, const char* text, DWORD style, int left, int top, int width,
              int height, int id, HFONT font);
     int px(int twips) const;
 

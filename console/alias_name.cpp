@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/names.h"
+#include "platform/text_codec.h"
 
 namespace vh {
 
@@ -33,8 +34,10 @@ bool is_device_name(std::string_view name) {
 }  // namespace
 
 bool is_usable_alias_name(std::string_view name, std::string_view directory) {
-    if (name.empty() || name.size() > max_name_length) return false;
-    if (directory.size() + name.size() > max_path_length) return false;
+    if (name.empty() || !utf8_to_cp1251(name)) return false;
+    const std::size_t length = utf16_length(name);
+    if (length > max_name_length) return false;
+    if (utf16_length(directory) + length > max_path_length) return false;
     if (has_forbidden_character(name)) return false;
     if (name.back() == '.' || name.back() == ' ') return false;  // also "." and ".."
     return !is_device_name(name);

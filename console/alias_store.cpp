@@ -1,8 +1,10 @@
 #include "console/alias_store.h"
 
+#include <optional>
 #include <vector>
 
 #include "console/alias_name.h"
+#include "platform/text_codec.h"
 
 namespace vh {
 
@@ -70,7 +72,11 @@ AliasStatus AliasStore::define_alias(const std::string& dir, const std::string& 
     if (blank == std::string::npos) return AliasStatus::invalid_name;
     const std::string name = argument.substr(0, blank);
     if (!is_usable_alias_name(name, dir)) return AliasStatus::invalid_name;
-    return status_of(fs_.write_file(dir + name, argument.substr(blank + 1) + line_end));
+    // The file holds the target in Windows-1251; a target that has no such
+    // form is refused rather than stored with stand-in characters.
+    const std::optional<std::string> target = utf8_to_cp1251(argument.substr(blank + 1));
+    if (!target) return AliasStatus::invalid_name;
+    return status_of(fs_.write_file(dir + name, *target + line_end));
 }
 
 AliasRun AliasStore::run_program_alias(const std::string& line) {
@@ -97,7 +103,7 @@ AliasRun AliasStore::read_target(const std::string& dir, const std::string& line
     if (read != FsError::ok) return {status_of(read), true};
     // The line end is dropped unseen; a file too short to hold one is broken.
     if (content.size() < line_end.size()) return {AliasStatus::failed, true};
-    target = content.substr(0, content.size() - line_end.size());
+    target = cp1251_to_utf8(content.substr(0, content.size() - line_end.size()));
     return {AliasStatus::done, true};
 }
 

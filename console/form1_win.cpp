@@ -9,13 +9,14 @@
 #include "console/module1.h"
 #include "console/module1_win.h"
 #include "console/settings.h"
-#include "console/window_text_win.h"
+#include "platform/win32/wide.h"
+#include "platform/win32/window_text.h"
 
 namespace vh {
 
 namespace {
 
-constexpr char window_class[] = "VarnholdeConsole";
+constexpr wchar_t window_class[] = L"VarnholdeConsole";
 constexpr UINT_PTR timer_id = 1;
 constexpr int input_id = 10;
 constexpr int first_label_id = 20;
@@ -23,9 +24,9 @@ constexpr int first_label_id = 20;
 enum MenuItem { Otk_Skr = 101, mnu_about = 102, mnu_quit = 103 };
 
 // A Cyrillic font of the given face and size in points.
-HFONT cyrillic_font(const char* face, double points, int weight, int dpi) {
+HFONT cyrillic_font(const wchar_t* face, double points, int weight, int dpi) {
     const int height = -static_cast<int>(points * dpi / 72.0 + 0.5);
-    return CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
+    return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, RUSSIAN_CHARSET,
                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                        DEFAULT_PITCH | FF_DONTCARE, face);
 }
@@ -42,8 +43,8 @@ Form1::~Form1() = default;
 
 bool Form1::create(HINSTANCE instance, int show_command) {
     instance_ = instance;
-    icon_ = LoadIconA(instance, MAKEINTRESOURCEA(1));
-    WNDCLASSEXA wc{};
+    icon_ = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = routed_window_proc<Form1>;
     wc.hInstance = instance;
@@ -51,10 +52,10 @@ bool Form1::create(HINSTANCE instance, int show_command) {
     wc.hIconSm = icon_;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.lpszClassName = window_class;
-    if (!RegisterClassExA(&wc)) return false;
+    if (!RegisterClassExW(&wc)) return false;
 
     // A band without caption or taskbar button, with a one-pixel border.
-    window_ = CreateWindowExA(WS_EX_TOOLWINDOW, window_class, "", WS_POPUP | WS_BORDER | WS_CLIPCHILDREN,
+    window_ = CreateWindowExW(WS_EX_TOOLWINDOW, window_class, L"", WS_POPUP | WS_BORDER | WS_CLIPCHILDREN,
                               0, 0, 0, 0, nullptr, nullptr, instance, this);
     if (!window_) return false;
     Form_Load();
@@ -85,8 +86,8 @@ void Form1::Form_Load() {
         GetSystemMetrics(SM_CYSCREEN) * twips_per_pixel_y_, twips_per_pixel_y_);
     SetWindowPos(window_, nullptr, 0, 0, to_pixels_x(layout.window_width),
                  to_pixels_y(layout.window_height), SWP_NOZORDER | SWP_NOACTIVATE);
-    input_font_.reset(cyrillic_font("Comic Sans MS", 14.25, FW_BOLD, dpi_y));
-    label_font_.reset(cyrillic_font("Comic Sans MS", 12, FW_BOLD, dpi_y));
+    input_font_.reset(cyrillic_font(L"Comic Sans MS", 14.25, FW_BOLD, dpi_y));
+    label_font_.reset(cyrillic_font(L"Comic Sans MS", 12, FW_BOLD, dpi_y));
     input_background_.reset(CreateSolidBrush(RGB(0, 0, 0)));
     create_controls(layout);
     state_.history_pos = history_lines;
@@ -103,18 +104,18 @@ void Form1::Form_Load() {
 
 void Form1::create_controls(const ConsoleLayout& layout) {
     const TwipsRect& in = layout.input;
-    RichTextBox1_ = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL,
+    RichTextBox1_ = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL,
                                     to_pixels_x(in.left), to_pixels_y(in.top),
                                     to_pixels_x(in.width), to_pixels_y(in.height), window_,
                                     reinterpret_cast<HMENU>(input_id), instance_, nullptr);
-    SendMessageA(RichTextBox1_, WM_SETFONT, reinterpret_cast<WPARAM>(input_font_.get()), FALSE);
-    SetWindowLongPtrA(RichTextBox1_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    input_default_proc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+    SendMessageW(RichTextBox1_, WM_SETFONT, reinterpret_cast<WPARAM>(input_font_.get()), FALSE);
+    SetWindowLongPtrW(RichTextBox1_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    input_default_proc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
         RichTextBox1_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(input_proc)));
 
     for (int i = history_lines - 1; i >= 0; --i) {
         const TwipsRect& r = layout.labels[i];
-        Label1_[i] = CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW,
+        Label1_[i] = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_OWNERDRAW,
                                      to_pixels_x(r.left), to_pixels_y(r.top),
                                      to_pixels_x(r.width), to_pixels_y(r.height), window_,
                                      reinterpret_cast<HMENU>(first_label_id + i), instance_,
@@ -146,16 +147,16 @@ void Form1::Form_MouseDown(LPARAM position) {
 // elsewhere: the window in the foreground while tracking, a null message after.
 void Form1::show_menu() {
     HMENU menu = CreatePopupMenu();
-    AppendMenuA(menu, MF_STRING, Otk_Skr, "Консоль\tF12");
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING, mnu_about, "О программе");
-    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING, mnu_quit, "Выход");
+    AppendMenuW(menu, MF_STRING, Otk_Skr, L"Консоль\tF12");
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, mnu_about, L"О программе");
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, mnu_quit, L"Выход");
     POINT cursor{};
     GetCursorPos(&cursor);
     SetForegroundWindow(window_);
     TrackPopupMenu(menu, 0, cursor.x, cursor.y, 0, window_, nullptr);
-    PostMessageA(window_, WM_NULL, 0, 0);
+    PostMessageW(window_, WM_NULL, 0, 0);
     DestroyMenu(menu);
 }
 
@@ -181,13 +182,13 @@ LRESULT Form1::handle(UINT message, WPARAM w, LPARAM l) {
         case WM_ENDSESSION: if (w) Form_Unload(); return 0;
         case WM_DESTROY: Form_Unload(); PostQuitMessage(0); return 0;
     }
-    return DefWindowProcA(window_, message, w, l);
+    return DefWindowProcW(window_, message, w, l);
 }
 
 LRESULT CALLBACK Form1::input_proc(HWND input, UINT message, WPARAM w, LPARAM l) {
-    auto* self = reinterpret_cast<Form1*>(GetWindowLongPtrA(input, GWLP_USERDATA));
+    auto* self = reinterpret_cast<Form1*>(GetWindowLongPtrW(input, GWLP_USERDATA));
     if (message == WM_CHAR) return self->on_input_char(w);
-    return CallWindowProcA(self->input_default_proc_, input, message, w, l);
+    return CallWindowProcW(self->input_default_proc_, input, message, w, l);
 }
 
 // The key-press handler sees each key before the input line adds it. Enter
@@ -196,7 +197,7 @@ LRESULT CALLBACK Form1::input_proc(HWND input, UINT message, WPARAM w, LPARAM l)
 LRESULT Form1::on_input_char(WPARAM character) {
     interpreter_->key_press(static_cast<int>(character));
     if (character == '\r' || character == '\t') return 0;
-    return CallWindowProcA(input_default_proc_, RichTextBox1_, WM_CHAR, character, 0);
+    return CallWindowProcW(input_default_proc_, RichTextBox1_, WM_CHAR, character, 0);
 }
 
 void Form1::on_erase_background(HDC dc) {
@@ -211,12 +212,12 @@ void Form1::on_draw_label(const DRAWITEMSTRUCT& item) {
     GetWindowRect(item.hwndItem, &placed);
     MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&placed), 2);
     skin_.paint(item.hDC, item.rcItem, POINT{placed.left, placed.top});
-    const std::string text = window_text(item.hwndItem);
+    const std::wstring text = to_wide(window_text(item.hwndItem));
     HGDIOBJ old = SelectObject(item.hDC, label_font_.get());
     SetBkMode(item.hDC, TRANSPARENT);
     SetTextColor(item.hDC, text_color_);
     RECT area = item.rcItem;
-    DrawTextA(item.hDC, text.c_str(), static_cast<int>(text.size()), &area,
+    DrawTextW(item.hDC, text.c_str(), static_cast<int>(text.size()), &area,
               DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
     SelectObject(item.hDC, old);
 }
@@ -246,9 +247,10 @@ std::string Form1::input_text() {
 }
 
 void Form1::set_input_text(const std::string& text) {
-    SetWindowTextA(RichTextBox1_, text.c_str());
-    const auto end = static_cast<WPARAM>(text.size());
-    SendMessageA(RichTextBox1_, EM_SETSEL, end, end);
+    set_window_text(RichTextBox1_, text);
+    // The caret after the last character (selection positions count UTF-16 units).
+    const auto end = static_cast<WPARAM>(GetWindowTextLengthW(RichTextBox1_));
+    SendMessageW(RichTextBox1_, EM_SETSEL, end, end);
 }
 
 std::string Form1::history_line(int index) {
@@ -258,7 +260,7 @@ std::string Form1::history_line(int index) {
 
 void Form1::set_history_line(int index, const std::string& text) {
     if (index < 0 || index >= history_lines) return;
-    SetWindowTextA(Label1_[index], text.c_str());
+    set_window_text(Label1_[index], text);
     InvalidateRect(Label1_[index], nullptr, FALSE);
 }
 

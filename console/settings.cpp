@@ -2,6 +2,9 @@
 
 #include <cctype>
 #include <limits>
+#include <optional>
+
+#include "platform/text_codec.h"
 
 namespace vh {
 
@@ -60,12 +63,12 @@ SettingsOutcome load_settings(FileSystem& fs, ConsoleView& view, Settings& setti
         case FsError::file_not_found: return SettingsOutcome::no_file;
         default: return SettingsOutcome::unreadable;
     }
-    settings.settings_text = text;
+    settings.settings_text = cp1251_to_utf8(text);
     if (text.size() != settings_file_length) return SettingsOutcome::wrong_length;
 
     const std::string line = text.substr(0, line_length);
-    settings.skin_path = line.substr(0, skin_path_length);
-    settings.skin_number = digit_value(settings.skin_path[skin_digit_index]);
+    settings.skin_path = cp1251_to_utf8(line.substr(0, skin_path_length));
+    settings.skin_number = digit_value(line[skin_digit_index]);
     const LoadResult skin = view.load_skin(settings.skin_path);
 
     settings.font_color = digit_value(line[color_digit_index]);
@@ -93,8 +96,12 @@ std::string format_settings(const Settings& settings) {
 }
 
 FsError save_settings(FileSystem& fs, const Settings& settings, const std::string& path) {
+    // A path read from the file or built by a command always has a
+    // Windows-1251 form; anything else is not written in place of it.
+    const std::optional<std::string> content = utf8_to_cp1251(format_settings(settings));
+    if (!content) return FsError::invalid_name;
     const std::string temporary = temporary_path_for(path);
-    FsError error = fs.write_file(temporary, format_settings(settings));
+    FsError error = fs.write_file(temporary, *content);
     if (error == FsError::ok) error = fs.move_file_replacing(temporary, path);
     if (error != FsError::ok) fs.delete_file(temporary);
     return error;

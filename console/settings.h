@@ -1,5 +1,7 @@
 // The settings file "us_param.par": one 53-character line and CR LF, made
 // of the skin path, the colour code and the right-aligned timer interval.
+// The file is Windows-1251, one byte a character: its lengths and positions
+// are those bytes, whatever the path holds.
 #pragma once
 
 #include <string>
@@ -33,7 +35,8 @@ SettingsOutcome load_settings(FileSystem& fs, ConsoleView& view, Settings& setti
 // alone: writing would replace the user's settings with ones never read.
 bool may_write_at_unload(SettingsOutcome outcome);
 
-// The file's content for the settings in memory, written whatever they hold.
+// The file's content for the settings in memory, written whatever they
+// hold, as UTF-8 text (save_settings stores it in Windows-1251).
 std::string format_settings(const Settings& settings);
 
 // Writes the settings at unload: the new content goes to a temporary file in

@@ -4,19 +4,14 @@
 #include <olectl.h>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
+
+#include "platform/win32/wide.h"
 
 namespace vh {
 
 namespace {
-
-std::wstring widen(const std::string& ansi) {
-    const int n = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
-    std::wstring wide(n > 0 ? n : 1, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, wide.data(), n);
-    wide.resize(wide.size() - 1);
-    return wide;
-}
 
 // Picture sizes come in HIMETRIC (0.01 mm).
 LONG himetric_to_pixels(LONG himetric, int dpi) {
@@ -26,7 +21,9 @@ LONG himetric_to_pixels(LONG himetric, int dpi) {
 }  // namespace
 
 LoadResult Skin::load(const std::string& path, SIZE visible) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const std::optional<std::wstring> wide = to_wide_exact(path);
+    if (!wide) return LoadResult::failed;
+    const DWORD attributes = GetFileAttributesW(wide->c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const DWORD code = GetLastError();
         return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND
@@ -36,8 +33,7 @@ LoadResult Skin::load(const std::string& path, SIZE visible) {
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return LoadResult::failed;
 
     IPicture* picture = nullptr;
-    std::wstring wide = widen(path);
-    if (FAILED(OleLoadPicturePath(const_cast<LPOLESTR>(wide.c_str()), nullptr, 0, 0,
+    if (FAILED(OleLoadPicturePath(const_cast<LPOLESTR>(wide->c_str()), nullptr, 0, 0,
                                   IID_IPicture, reinterpret_cast<void**>(&picture))) ||
         !picture)
         return LoadResult::failed;

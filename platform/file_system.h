@@ -1,6 +1,7 @@
 // The file-system operations the three programs need, as Windows performs
-// them. Paths and names are ANSI (code page 1251) byte strings; names compare
-// without regard to letter case but keep the case they were created with.
+// them. Paths and names are UTF-8 (text that is not UTF-8 names no file:
+// invalid_name); names compare without regard to letter case but keep the
+// case they were created with. File contents are bytes, never converted.
 #pragma once
 
 #include <cstdint>

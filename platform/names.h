@@ -1,5 +1,5 @@
-// File-name comparison as Windows does it on a Cyrillic (1251) system:
-// letter case is ignored for Latin and Cyrillic letters alike.
+// File-name comparison as Windows does it: letter case is ignored, for
+// Latin, Greek and Cyrillic letters alike. Names are UTF-8.
 #pragma once
 
 #include <string>
@@ -7,8 +7,9 @@
 
 namespace vh {
 
-// Upper-cases one 1251 byte.
+// Upper-cases one ASCII character (drive letters).
 char fold_case(char c);
+// Upper-cases every letter of a UTF-8 text; bytes that are not UTF-8 stay.
 std::string fold_case(std::string_view text);
 
 bool names_equal_ignoring_case(std::string_view a, std::string_view b);

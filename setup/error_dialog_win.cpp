@@ -1,10 +1,12 @@
 #include "setup/error_dialog_win.h"
 
+#include "platform/win32/window_text.h"
+
 namespace vh {
 
 namespace {
 
-constexpr const char* class_name = "Varnholde_Setup_Dialog";
+constexpr const wchar_t* class_name = L"Varnholde_Setup_Dialog";
 constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD ex_style = WS_EX_DLGMODALFRAME;
 constexpr float client_width = 5070, client_height = 1095;
@@ -17,14 +19,14 @@ void end_program() {
 void register_class(WNDPROC window_proc) {
     static bool registered = false;
     if (registered) return;
-    WNDCLASSEXA wc{};
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = window_proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = class_name;
-    registered = RegisterClassExA(&wc) != 0;
+    registered = RegisterClassExW(&wc) != 0;
 }
 
 // The outer rectangle of the designed client area, centred on the screen.
@@ -44,21 +46,21 @@ LRESULT CALLBACK ErrorDialog::window_proc(HWND hwnd, UINT message, WPARAM wparam
     switch (message) {
     case WM_COMMAND: end_program(); return 0;  // its only button
     case WM_CLOSE: end_program(); return 0;
-    default: return DefWindowProcA(hwnd, message, wparam, lparam);
+    default: return DefWindowProcW(hwnd, message, wparam, lparam);
     }
 }
 
 void ErrorDialog::create(HWND owner, const TwipScale& scale) {
     register_class(&window_proc);
     const RECT frame = centred_frame(scale);
-    window_ = CreateWindowExA(ex_style, class_name, "Ошибка", style, frame.left, frame.top,
+    window_ = CreateWindowExW(ex_style, class_name, L"Ошибка", style, frame.left, frame.top,
                               frame.right, frame.bottom, owner, nullptr,
-                              GetModuleHandleA(nullptr), nullptr);
+                              GetModuleHandleW(nullptr), nullptr);
     if (!window_) return;
-    font_ = create_cyrillic_font("MS Sans Serif", 9.75f, true);
-    label1_ = create_control(window_, "Static", "", SS_CENTER | WS_VISIBLE,
+    font_ = create_cyrillic_font(L"MS Sans Serif", 9.75f, true);
+    label1_ = create_control(window_, L"Static", "", SS_CENTER | WS_VISIBLE,
                              {120, 0, 4815, 495}, label1_id, scale, font_.get());
-    create_control(window_, "Button", "Выход из установки!",
+    create_control(window_, L"Button", "Выход из установки!",
                    BS_DEFPUSHBUTTON | WS_TABSTOP | WS_VISIBLE, {120, 600, 4815, 375}, IDCANCEL,
                    scale, font_.get());
 }
@@ -66,7 +68,7 @@ void ErrorDialog::create(HWND owner, const TwipScale& scale) {
 void ErrorDialog::show(HWND owner, const std::string& message, const TwipScale& scale) {
     if (!window_) create(owner, scale);
     if (!window_) return;
-    SetWindowTextA(label1_, message.c_str());
+    set_window_text(label1_, message);
     ShowWindow(window_, SW_SHOWNORMAL);
     SetForegroundWindow(window_);
     UpdateWindow(window_);

@@ -48,9 +48,9 @@ inline constexpr const char* run_key = "Software\\Microsoft\\Windows\\CurrentVer
 inline constexpr const char* run_value_name = "Varnholde";
 inline constexpr const char* run_value_data = "C:\\Tessarimondale\\Varnholde\\Varnholde.exe";
 inline constexpr const char* broken_package_message =
-    "Нарушена целостеость пакета установки, продолжение установки невозможно!";
+    "Нарушена целостность пакета установки, продолжение установки невозможно!";
 inline constexpr const char* opening_text =
-    "Удалите предидущую версию программы, если таковая есть и нажмите кнопку далее.";
+    "Удалите предыдущую версию программы, если таковая есть и нажмите кнопку далее.";
 inline constexpr const char* success_text = "Установка Varnholde 1.3 успешно завершена!";
 
 // One blank, the count in decimal digits, then the suffix.

@@ -11,6 +11,8 @@
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/win_handle.h"
 #include "platform/win32/win_registry.h"
+#include "platform/win32/win_system.h"
+#include "platform/win32/window_text.h"
 #include "setup/error_dialog_win.h"
 #include "setup/install_procedure.h"
 #include "shared/gradient_paint_win.h"
@@ -20,7 +22,7 @@ namespace vh {
 
 namespace {
 
-constexpr const char* class_name = "Varnholde_Setup_Form1";
+constexpr const wchar_t* class_name = L"Varnholde_Setup_Form1";
 constexpr const char* title_text = "Установка Varnholde 1.3";
 constexpr const char* maker_text = "Tessarimondale";
 constexpr float designed_width = 11655, designed_height = 8685;  // client area, twips
@@ -38,16 +40,6 @@ enum ControlId {
     command1_id = IDOK,
     command2_id = IDCANCEL,
 };
-
-// The folder that holds this program, without a trailing backslash.
-std::string program_folder() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder = path;
-    const auto slash = folder.find_last_of('\\');
-    folder.erase(slash == std::string::npos ? 0 : slash);
-    return folder;
-}
 
 void show(HWND control, bool visible) {
     ShowWindow(control, visible ? SW_SHOW : SW_HIDE);
@@ -99,23 +91,23 @@ private:
 };
 
 bool SetupWindow::create() {
-    WNDCLASSEXA wc{};
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &routed_window_proc<SetupWindow>;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(1));
-    wc.hIconSm = static_cast<HICON>(LoadImageA(wc.hInstance, MAKEINTRESOURCEA(1), IMAGE_ICON,
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(wc.hInstance, MAKEINTRESOURCEW(1), IMAGE_ICON,
                                                GetSystemMetrics(SM_CXSMICON),
                                                GetSystemMetrics(SM_CYSMICON), 0));
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.lpszClassName = class_name;
-    if (!RegisterClassExA(&wc)) return false;
+    if (!RegisterClassExW(&wc)) return false;
 
     // Created at its designed size; the load handler places the controls
     // from that size, and only then is the window maximised.
     RECT frame{0, 0, scale_.x(designed_width), scale_.y(designed_height)};
     AdjustWindowRectEx(&frame, form_style, FALSE, 0);
-    form1_ = CreateWindowExA(0, class_name, "Varnholde_Setup", form_style, CW_USEDEFAULT,
+    form1_ = CreateWindowExW(0, class_name, L"Varnholde_Setup", form_style, CW_USEDEFAULT,
                              CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
                              nullptr, nullptr, wc.hInstance, this);
     return form1_ != nullptr;
@@ -135,7 +127,7 @@ LRESULT SetupWindow::handle(UINT message, WPARAM wparam, LPARAM lparam) {
         return 0;
     case WM_CLOSE: Command2_Click(); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
-    default: return DefWindowProcA(form1_, message, wparam, lparam);
+    default: return DefWindowProcW(form1_, message, wparam, lparam);
     }
 }
 
@@ -146,12 +138,12 @@ void SetupWindow::Form_Load() {
     const float w = scale_.twips_x(outer.right - outer.left);
     const float h = scale_.twips_y(outer.bottom - outer.top);
 
-    title_font_ = create_cyrillic_font("Times New Roman", 32.25f, true, true);
+    title_font_ = create_cyrillic_font(L"Times New Roman", 32.25f, true, true);
     title_ = create_shadowed_title(form1_, title_text, {120, 120, 7575, 855},
                                    {240, 120, 7575, 855}, RGB(255, 255, 255), RGB(0, 0, 0),
                                    title_font_.get(), label2_id, label1_id, scale_);
-    maker_font_ = create_cyrillic_font("MS Sans Serif", 8.25f, true);
-    label3_ = create_control(form1_, "Static", maker_text, SS_LEFT | WS_VISIBLE,
+    maker_font_ = create_cyrillic_font(L"MS Sans Serif", 8.25f, true);
+    label3_ = create_control(form1_, L"Static", maker_text, SS_LEFT | WS_VISIBLE,
                              {w + 1000, h + 1000, 2295, 495}, label3_id, scale_,
                              maker_font_.get());
     frame1_ = create_panel(form1_, {w / 2 - 1000, h / 2, 6000, 900}, frame1_id, scale_);
@@ -159,20 +151,20 @@ void SetupWindow::Form_Load() {
 }
 
 void SetupWindow::create_panel_controls() {
-    status_font_ = create_cyrillic_font("MS Sans Serif", 8.25f, true);
-    count_font_ = create_cyrillic_font("MS Sans Serif", 9.75f, true);
-    button_font_ = create_cyrillic_font("MS Sans Serif", 8.25f, false);
-    label4_ = create_control(frame1_, "Static", opening_text, SS_CENTER | WS_VISIBLE,
+    status_font_ = create_cyrillic_font(L"MS Sans Serif", 8.25f, true);
+    count_font_ = create_cyrillic_font(L"MS Sans Serif", 9.75f, true);
+    button_font_ = create_cyrillic_font(L"MS Sans Serif", 8.25f, false);
+    label4_ = create_control(frame1_, L"Static", opening_text, SS_CENTER | WS_VISIBLE,
                              {-120, 0, 6255, 615}, label4_id, scale_, status_font_.get());
-    label5_ = create_control(frame1_, "Static", "", SS_LEFT | WS_VISIBLE, {1680, 360, 2895, 375},
+    label5_ = create_control(frame1_, L"Static", "", SS_LEFT | WS_VISIBLE, {1680, 360, 2895, 375},
                              label5_id, scale_, count_font_.get());
-    progress_bar1_ = create_control(frame1_, PROGRESS_CLASSA, "", 0, {165, 360, 5655, 375},
+    progress_bar1_ = create_control(frame1_, PROGRESS_CLASSW, "", 0, {165, 360, 5655, 375},
                                     progress_bar1_id, scale_);
-    SendMessageA(progress_bar1_, PBM_SETRANGE32, 0, 100);
-    command1_ = create_control(frame1_, "Button", "Далее>>",
+    SendMessageW(progress_bar1_, PBM_SETRANGE32, 0, 100);
+    command1_ = create_control(frame1_, L"Button", "Далее>>",
                                BS_DEFPUSHBUTTON | WS_TABSTOP | WS_VISIBLE,
                                {3120, 480, 2655, 375}, command1_id, scale_, button_font_.get());
-    command2_ = create_control(frame1_, "Button", "Выход.", BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE,
+    command2_ = create_control(frame1_, L"Button", "Выход.", BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE,
                                {200, 480, 2655, 375}, command2_id, scale_, button_font_.get());
 }
 
@@ -194,7 +186,7 @@ LRESULT SetupWindow::static_colors(HWND control, HDC dc) {
         SetBkMode(dc, TRANSPARENT);
         return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
     }
-    return DefWindowProcA(form1_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+    return DefWindowProcW(form1_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                           reinterpret_cast<LPARAM>(control));
 }
 
@@ -205,7 +197,7 @@ void SetupWindow::Command1_Click() {
     installing_ = true;
     WinFileSystem fs;
     WinRegistry registry;
-    run_installation(fs, registry, *this, program_folder());
+    run_installation(fs, registry, *this, own_directory());
 }
 
 void SetupWindow::Command2_Click() {
@@ -213,13 +205,13 @@ void SetupWindow::Command2_Click() {
 }
 
 void SetupWindow::set_status_font_size(int points) {
-    status_font_ = create_cyrillic_font("MS Sans Serif", static_cast<float>(points), true);
+    status_font_ = create_cyrillic_font(L"MS Sans Serif", static_cast<float>(points), true);
     set_font(label4_, status_font_.get());
     UpdateWindow(label4_);
 }
 
 void SetupWindow::set_progress(float value) {
-    SendMessageA(progress_bar1_, PBM_SETPOS, static_cast<WPARAM>(value + 0.5f), 0);
+    SendMessageW(progress_bar1_, PBM_SETPOS, static_cast<WPARAM>(value + 0.5f), 0);
     UpdateWindow(progress_bar1_);
 }
 
@@ -228,7 +220,7 @@ void SetupWindow::show_error_dialog(const std::string& message) {
 }
 
 void SetupWindow::set_text(HWND control, const std::string& text) {
-    SetWindowTextA(control, text.c_str());
+    set_window_text(control, text);
     UpdateWindow(control);
 }
 
@@ -240,11 +232,11 @@ int run() {
     ShowWindow(setup.window(), SW_SHOWMAXIMIZED);
     UpdateWindow(setup.window());
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (setup.dialog() && IsDialogMessageA(setup.dialog(), &msg)) continue;
-        if (IsDialogMessageA(setup.window(), &msg)) continue;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (setup.dialog() && IsDialogMessageW(setup.dialog(), &msg)) continue;
+        if (IsDialogMessageW(setup.window(), &msg)) continue;
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     return 0;
 }

@@ -4,12 +4,15 @@
 
 #include <cmath>
 
+#include "platform/win32/wide.h"
+#include "platform/win32/window_text.h"
+
 namespace vh {
 
 namespace {
 
 constexpr float twips_per_inch = 1440;
-constexpr const char* panel_class = "VarnholdePanel";
+constexpr const wchar_t* panel_class = L"VarnholdePanel";
 
 int screen_dpi(int index) {
     HDC screen = GetDC(nullptr);
@@ -24,21 +27,21 @@ LRESULT CALLBACK panel_proc(HWND panel, UINT message, WPARAM wparam, LPARAM lpar
     case WM_NOTIFY:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
-    case WM_DRAWITEM: return SendMessageA(GetParent(panel), message, wparam, lparam);
-    default: return DefWindowProcA(panel, message, wparam, lparam);
+    case WM_DRAWITEM: return SendMessageW(GetParent(panel), message, wparam, lparam);
+    default: return DefWindowProcW(panel, message, wparam, lparam);
     }
 }
 
 void register_panel_class() {
     static bool registered = false;
     if (registered) return;
-    WNDCLASSA panel{};
+    WNDCLASSW panel{};
     panel.lpfnWndProc = panel_proc;
-    panel.hInstance = GetModuleHandleA(nullptr);
+    panel.hInstance = GetModuleHandleW(nullptr);
     panel.hCursor = LoadCursor(nullptr, IDC_ARROW);
     panel.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     panel.lpszClassName = panel_class;
-    registered = RegisterClassA(&panel) != 0;
+    registered = RegisterClassW(&panel) != 0;
 }
 
 }  // namespace
@@ -73,22 +76,22 @@ float screen_height_twips(const TwipScale& scale) {
     return scale.twips_y(GetSystemMetrics(SM_CYSCREEN));
 }
 
-Font create_cyrillic_font(const char* face, float points, bool bold, bool italic) {
+Font create_cyrillic_font(const wchar_t* face, float points, bool bold, bool italic) {
     // A negative height asks for the character height, as point sizes mean.
     const int height = -static_cast<int>(std::lround(points * screen_dpi(LOGPIXELSY) / 72.0f));
-    return Font(CreateFontA(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic, FALSE, FALSE,
+    return Font(CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic, FALSE, FALSE,
                             RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
 }
 
-HWND create_control(HWND parent, const char* window_class, const std::string& text, DWORD style,
+HWND create_control(HWND parent, const wchar_t* window_class, const std::string& text, DWORD style,
                     const TwipRect& box, int id, const TwipScale& scale, HFONT font,
                     DWORD ex_style) {
     const RECT r = scale.pixels(box);
-    HWND control = CreateWindowExA(ex_style, window_class, text.c_str(), WS_CHILD | style, r.left,
+    HWND control = CreateWindowExW(ex_style, window_class, to_wide(text).c_str(), WS_CHILD | style, r.left,
                                    r.top, r.right - r.left, r.bottom - r.top, parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                   GetModuleHandleA(nullptr), nullptr);
+                                   GetModuleHandleW(nullptr), nullptr);
     if (control && font) set_font(control, font);
     return control;
 }
@@ -106,7 +109,7 @@ void set_control_width(HWND control, float width_twips, const TwipScale& scale) 
 }
 
 void set_font(HWND control, HFONT font) {
-    SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
 HWND create_panel(HWND parent, const TwipRect& box, int id, const TwipScale& scale) {
@@ -131,15 +134,14 @@ LRESULT CALLBACK parent_painted_label_proc(HWND label, UINT message, WPARAM wpar
 }
 
 void draw_label_text(HDC dc, HWND parent, HWND label, COLORREF color) {
-    char text[256] = {};
-    const int length = GetWindowTextA(label, text, sizeof text);
+    const std::wstring text = to_wide(window_text(label));
     RECT r{};
     GetWindowRect(label, &r);
     MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
     const HGDIOBJ previous = SelectObject(
-        dc, reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
+        dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
     SetTextColor(dc, color);
-    DrawTextA(dc, text, length, &r, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
     SelectObject(dc, previous);
 }
 
@@ -153,8 +155,8 @@ ShadowedTitle create_shadowed_title(HWND parent, const std::string& text, const 
     title.face_color = face_color;
     title.shadow_color = shadow_color;
     const DWORD style = WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
-    title.face = create_control(parent, "STATIC", text, style, face, face_id, scale, font);
-    title.shadow = create_control(parent, "STATIC", text, style, shadow, shadow_id, scale, font);
+    title.face = create_control(parent, L"STATIC", text, style, face, face_id, scale, font);
+    title.shadow = create_control(parent, L"STATIC", text, style, shadow, shadow_id, scale, font);
     SetWindowSubclass(title.face, parent_painted_label_proc, 0, 0);
     SetWindowSubclass(title.shadow, parent_painted_label_proc, 0, 0);
     return title;

@@ -39,10 +39,10 @@ float screen_width_twips(const TwipScale& scale);
 float screen_height_twips(const TwipScale& scale);
 
 // A font with the Cyrillic character set (204) at a size in points.
-Font create_cyrillic_font(const char* face, float points, bool bold, bool italic = false);
+Font create_cyrillic_font(const wchar_t* face, float points, bool bold, bool italic = false);
 
 // A child control placed in twips within its parent; WS_CHILD is added.
-HWND create_control(HWND parent, const char* window_class, const std::string& text, DWORD style,
+HWND create_control(HWND parent, const wchar_t* window_class, const std::string& text, DWORD style,
                     const TwipRect& box, int id, const TwipScale& scale, HFONT font = nullptr,
                     DWORD ex_style = 0);
 void move_control(HWND control, float left_twips, float top_twips, const TwipScale& scale);

@@ -1,6 +1,9 @@
 #include "uninstall/uninstall_procedure.h"
 
+#include <optional>
 #include <vector>
+
+#include "platform/text_codec.h"
 
 #include "shared/registry_strings.h"
 #include "uninstall/uninstall_texts.h"
@@ -133,9 +136,13 @@ private:
 
     bool write_and_start_batch() {
         const std::string batch = join(sys_.own_directory, uninstall_path::batch_name);
-        std::string text = batch_file_text(sys_.own_directory, sys_.own_file_name);
-        if (sys_.ansi_to_oem) text = sys_.ansi_to_oem(text);
-        if (FsError e = sys_.fs.write_file(batch, text); e != FsError::ok)
+        // The command interpreter reads the batch in the Russian OEM code page.
+        const std::optional<std::string> text =
+            utf8_to_cp866(batch_file_text(sys_.own_directory, sys_.own_file_name));
+        if (!text)
+            return stop("не удалось записать файл " + batch +
+                        " (путь к программе удаления содержит знаки, которых нет в кодировке 866)");
+        if (FsError e = sys_.fs.write_file(batch, *text); e != FsError::ok)
             return stop("не удалось записать файл " + batch + reason(e));
         // A read-only uninstaller could never be deleted: the batch would
         // loop for ever.

@@ -4,7 +4,6 @@
 // once it has ended. The window shows the progress through UninstallView.
 #pragma once
 
-#include <functional>
 #include <string>
 
 #include "platform/file_system.h"
@@ -34,9 +33,6 @@ struct UninstallSystem {
     std::string own_directory;        // D: the uninstaller's directory, no trailing backslash
     std::string own_file_name;        // the uninstaller's file name, "Uninstall.exe"
     std::string command_interpreter;  // full path of cmd.exe
-    // Turns ANSI text into the OEM code page that the command interpreter
-    // reads batch files in; none means the bytes stay as they are.
-    std::function<std::string(const std::string&)> ansi_to_oem;
 };
 
 enum class UninstallOutcome { completed, stopped };
@@ -46,7 +42,8 @@ enum class UninstallOutcome { completed, stopped };
 // names what could not be removed and "Выход" is shown.
 UninstallOutcome run_uninstall(const UninstallSystem& system, UninstallView& view);
 
-// The four lines of "Del_Unin.bat", each ended by CR LF, in ANSI.
+// The four lines of "Del_Unin.bat", each ended by CR LF (UTF-8 text; the
+// file holds them in the OEM code page 866).
 std::string batch_file_text(const std::string& own_directory, const std::string& own_file_name);
 
 // The command line that runs the batch file hidden through the interpreter.

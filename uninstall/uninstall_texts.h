@@ -1,4 +1,4 @@
-// The uninstaller's fixed texts and paths (Windows-1251 at run time).
+// The uninstaller's fixed texts and paths.
 #pragma once
 
 namespace vh::uninstall_text {
@@ -11,7 +11,7 @@ inline constexpr const char* no = "Нет";
 inline constexpr const char* yes = "Да";
 inline constexpr const char* exit = "Выход";
 inline constexpr const char* removing = "Удаление: ";
-inline constexpr const char* completed = "Удаление Varnholde 1.3 успешно завершена.";
+inline constexpr const char* completed = "Удаление Varnholde 1.3 успешно завершено.";
 
 }  // namespace vh::uninstall_text
 

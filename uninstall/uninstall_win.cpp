@@ -9,6 +9,8 @@
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/win_registry.h"
 #include "platform/win32/win_system.h"
+#include "platform/win32/wide.h"
+#include "platform/win32/window_text.h"
 #include "shared/gradient_paint_win.h"
 #include "shared/window_util_win.h"
 #include "uninstall/uninstall_layout.h"
@@ -31,32 +33,25 @@ enum ControlId {
     id_command2 = 204,  // "Да"
 };
 
-constexpr const char* window_class = "VarnholdeUninstall";
-constexpr const char* panel_font = "MS Sans Serif";
+constexpr const wchar_t* window_class = L"VarnholdeUninstall";
+constexpr const wchar_t* panel_font = L"MS Sans Serif";
 
 TwipRect twips(const layout::Box& box) {
     return {box.left, box.top, box.width, box.height};
 }
 
 std::string system_directory() {
-    char buffer[MAX_PATH] = {};
-    const UINT n = GetSystemDirectoryA(buffer, MAX_PATH);
-    return n > 0 && n < MAX_PATH ? std::string(buffer, n) : std::string("C:\\Windows\\System32");
-}
-
-// cmd.exe reads batch files in the OEM code page.
-std::string ansi_to_oem(const std::string& text) {
-    std::string oem(text.size(), '\0');
-    if (!text.empty())
-        CharToOemBuffA(text.data(), oem.data(), static_cast<DWORD>(text.size()));
-    return oem;
+    wchar_t buffer[MAX_PATH] = {};
+    const UINT n = GetSystemDirectoryW(buffer, MAX_PATH);
+    return n > 0 && n < MAX_PATH ? to_utf8(std::wstring_view(buffer, n))
+                                 : std::string("C:\\Windows\\System32");
 }
 
 class Form1 final : public UninstallView {
 public:
     bool create(HINSTANCE instance);
     void Form_Load();
-    bool is_dialog_message(MSG& message) { return IsDialogMessageA(window_, &message) != 0; }
+    bool is_dialog_message(MSG& message) { return IsDialogMessageW(window_, &message) != 0; }
 
     void set_question_buttons_visible(bool visible) override;
     void set_message(const std::string& text) override;
@@ -90,24 +85,24 @@ private:
 };
 
 bool Form1::create(HINSTANCE instance) {
-    WNDCLASSEXA wc{};
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW;  // the gradient depends on the whole size
     wc.lpfnWndProc = routed_window_proc<Form1>;
     wc.hInstance = instance;
-    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
-    wc.hIconSm = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
                                                GetSystemMetrics(SM_CXSMICON),
                                                GetSystemMetrics(SM_CYSMICON), 0));
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.lpszClassName = window_class;
-    if (!RegisterClassExA(&wc)) return false;
+    if (!RegisterClassExW(&wc)) return false;
 
     // The designed client area, grown to the outer size of the frame.
     RECT r = scale_.pixels(twips(layout::client));
     const DWORD style = WS_OVERLAPPEDWINDOW;
     AdjustWindowRectEx(&r, style, FALSE, 0);
-    window_ = CreateWindowExA(0, window_class, uninstall_text::caption, style, r.left, r.top,
+    window_ = CreateWindowExW(0, window_class, to_wide(uninstall_text::caption).c_str(), style, r.left, r.top,
                               r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance,
                               this);
     return window_ != nullptr;
@@ -122,14 +117,14 @@ LRESULT Form1::handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case DM_GETDEFID: return default_button();
     case WM_NEXTDLGCTL: next_control(wparam != 0); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
-    default: return DefWindowProcA(window_, message, wparam, lparam);
+    default: return DefWindowProcW(window_, message, wparam, lparam);
     }
 }
 
 // The controls in their designed state: the title, and the panel with the
 // message, the hidden progress bar and the two buttons.
 void Form1::create_controls() {
-    title_font_ = create_cyrillic_font("Times New Roman", 32.25f, true, true);
+    title_font_ = create_cyrillic_font(L"Times New Roman", 32.25f, true, true);
     label2_font_ = create_cyrillic_font(panel_font, 12, true);
     button_font_ = create_cyrillic_font(panel_font, 9.75f, true);
 
@@ -138,15 +133,15 @@ void Form1::create_controls() {
                                     GetSysColor(COLOR_BTNTEXT), title_font_.get(), id_label1_1,
                                     id_label1_0, scale_);
     frame1_ = create_panel(window_, twips(layout::panel), id_frame1, scale_);
-    label2_ = create_control(frame1_, "STATIC", "", WS_VISIBLE | SS_CENTER | SS_NOPREFIX,
+    label2_ = create_control(frame1_, L"STATIC", "", WS_VISIBLE | SS_CENTER | SS_NOPREFIX,
                              twips(layout::message), id_label2, scale_, label2_font_.get());
-    progressbar1_ = create_control(frame1_, PROGRESS_CLASSA, "", 0, twips(layout::progress),
+    progressbar1_ = create_control(frame1_, PROGRESS_CLASSW, "", 0, twips(layout::progress),
                                    id_progressbar1, scale_);
-    SendMessageA(progressbar1_, PBM_SETRANGE32, 0, 100);
-    command1_ = create_control(frame1_, "BUTTON", uninstall_text::no,
+    SendMessageW(progressbar1_, PBM_SETRANGE32, 0, 100);
+    command1_ = create_control(frame1_, L"BUTTON", uninstall_text::no,
                                WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, twips(layout::no_button),
                                id_command1, scale_, button_font_.get());
-    command2_ = create_control(frame1_, "BUTTON", uninstall_text::yes,
+    command2_ = create_control(frame1_, L"BUTTON", uninstall_text::yes,
                                WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
                                twips(layout::yes_button), id_command2, scale_, button_font_.get());
 }
@@ -159,7 +154,7 @@ void Form1::Form_Load() {
     const layout::Point origin =
         layout::panel_origin(screen_width_twips(scale_), screen_height_twips(scale_));
     move_control(frame1_, origin.left, origin.top, scale_);
-    SetWindowTextA(label2_, uninstall_text::question);
+    set_window_text(label2_, uninstall_text::question);
     SetFocus(command1_);  // the first button in tab order
     UpdateWindow(window_);
 }
@@ -194,8 +189,7 @@ void Form1::Command2_Click() {
                                  processes,
                                  own_directory(),
                                  own_file_name(),
-                                 system_directory() + "\\cmd.exe",
-                                 ansi_to_oem};
+                                 system_directory() + "\\cmd.exe"};
     run_uninstall(system, *this);
 }
 
@@ -222,7 +216,7 @@ void Form1::set_question_buttons_visible(bool visible) {
 }
 
 void Form1::set_message(const std::string& text) {
-    SetWindowTextA(label2_, text.c_str());
+    set_window_text(label2_, text);
     UpdateWindow(label2_);
 }
 
@@ -238,12 +232,12 @@ void Form1::set_progress_visible(bool visible) {
 
 void Form1::set_progress(float value) {
     progress_ = value;
-    SendMessageA(progressbar1_, PBM_SETPOS, static_cast<WPARAM>(std::lround(value)), 0);
+    SendMessageW(progressbar1_, PBM_SETPOS, static_cast<WPARAM>(std::lround(value)), 0);
     UpdateWindow(progressbar1_);
 }
 
 void Form1::show_exit_button() {
-    SetWindowTextA(command1_, uninstall_text::exit);
+    set_window_text(command1_, uninstall_text::exit);
     set_control_width(command1_, layout::exit_button_width, scale_);
     show(command1_, true);
     SetFocus(command1_);
@@ -259,10 +253,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (!form.create(instance)) return 1;
     form.Form_Load();
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (form.is_dialog_message(message)) continue;
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        DispatchMessageW(&message);
     }
     return static_cast<int>(message.wParam);
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/names.h"
+#include "platform/text_codec.h"
 
 namespace vh {
 
@@ -19,7 +20,9 @@ bool is_device_name(const std::string& part) {
            base[3] >= '1' && base[3] <= '9';
 }
 
+// Windows names are UTF-16: text that is not UTF-8 names no file.
 bool has_invalid_character(const std::string& part) {
+    if (!utf8_to_utf16(part)) return true;
     for (char c : part) {
         const auto b = static_cast<unsigned char>(c);
         if (b < 32 || std::strchr("<>:\"|?*", c) != nullptr) return true;

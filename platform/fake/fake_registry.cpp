@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/names.h"
+#include "platform/text_codec.h"
 
 namespace vh {
 
@@ -106,6 +107,9 @@ long FakeRegistry::set_value(RegKey handle, const std::string& name, std::uint32
     Key* key = root_key(handle);
     if (!key) return reg_invalid_handle;
     if (read_only_) return reg_access_denied;
+    const bool text = type == reg_sz || type == reg_expand_sz || type == reg_multi_sz;
+    if (text && !utf8_to_utf16(std::string_view(data ? data : "", data ? size : 0)))
+        return reg_invalid_parameter;
     key->values[fold_case(name)] = Value{type, std::string(data ? data : "", data ? size : 0)};
     return reg_ok;
 }

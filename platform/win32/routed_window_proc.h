@@ -12,12 +12,12 @@ namespace vh {
 template <class Owner>
 LRESULT CALLBACK routed_window_proc(HWND window, UINT message, WPARAM w, LPARAM l) {
     if (message == WM_NCCREATE) {
-        auto* owner = static_cast<Owner*>(reinterpret_cast<CREATESTRUCTA*>(l)->lpCreateParams);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+        auto* owner = static_cast<Owner*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
         owner->attach(window);
     }
-    auto* owner = reinterpret_cast<Owner*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    return owner ? owner->handle(message, w, l) : DefWindowProcA(window, message, w, l);
+    auto* owner = reinterpret_cast<Owner*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    return owner ? owner->handle(message, w, l) : DefWindowProcW(window, message, w, l);
 }
 
 }  // namespace vh

@@ -1,12 +1,13 @@
 #include "platform/win32/win_file_system.h"
 
 #include <windows.h>
-#include <imagehlp.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/names.h"
 #include "platform/win32/win_handle.h"
+#include "platform/win32/wide.h"
 
 namespace vh {
 
@@ -42,11 +43,22 @@ FsError result(BOOL ok) {
     return ok ? FsError::ok : last_error();
 }
 
+// A path that is not UTF-8 names no file: it is refused before any call,
+// so that no other file is ever touched in its place.
+using WidePath = std::optional<std::wstring>;
+WidePath wide_path(const std::string& path) {
+    return to_wide_exact(path);
+}
+
+DWORD attributes_of(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str());
+}
+
 // Windows refuses to replace a read-only file, and to re-create a hidden or
 // system file without naming those attributes; Wine lets both through. The
 // checks make every host give Windows' answer.
-bool refuses_replacement(const std::string& path, DWORD protecting) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+bool refuses_replacement(const std::wstring& path, DWORD protecting) {
+    const DWORD attributes = attributes_of(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
            (attributes & protecting);
 }
@@ -54,7 +66,9 @@ bool refuses_replacement(const std::string& path, DWORD protecting) {
 }  // namespace
 
 FsError WinFileSystem::read_file(const std::string& path, std::string& content) {
-    WinHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    const WidePath wide = wide_path(path);
+    if (!wide) return FsError::invalid_name;
+    WinHandle file(CreateFileW(wide->c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return last_error();
     LARGE_INTEGER size{};
@@ -71,10 +85,12 @@ FsError WinFileSystem::read_file(const std::string& path, std::string& content) 
 }
 
 FsError WinFileSystem::write_file(const std::string& path, const std::string& content) {
-    if (refuses_replacement(path, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                                      FILE_ATTRIBUTE_SYSTEM))
+    const WidePath wide = wide_path(path);
+    if (!wide) return FsError::invalid_name;
+    if (refuses_replacement(*wide, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                       FILE_ATTRIBUTE_SYSTEM))
         return FsError::access_denied;
-    WinHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    WinHandle file(CreateFileW(wide->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return last_error();
     DWORD written = 0;
@@ -87,34 +103,42 @@ FsError WinFileSystem::write_file(const std::string& path, const std::string& co
 }
 
 FsError WinFileSystem::move_file_replacing(const std::string& from, const std::string& to) {
-    if (refuses_replacement(to, FILE_ATTRIBUTE_READONLY) &&
-        GetFileAttributesA(from.c_str()) != INVALID_FILE_ATTRIBUTES)
+    const WidePath wide_from = wide_path(from), wide_to = wide_path(to);
+    if (!wide_from || !wide_to) return FsError::invalid_name;
+    if (refuses_replacement(*wide_to, FILE_ATTRIBUTE_READONLY) &&
+        attributes_of(*wide_from) != INVALID_FILE_ATTRIBUTES)
         return FsError::access_denied;
-    return result(MoveFileExA(from.c_str(), to.c_str(),
+    return result(MoveFileExW(wide_from->c_str(), wide_to->c_str(),
                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
 }
 
 FsError WinFileSystem::delete_file(const std::string& path) {
-    return result(DeleteFileA(path.c_str()));
+    const WidePath wide = wide_path(path);
+    if (!wide) return FsError::invalid_name;
+    return result(DeleteFileW(wide->c_str()));
 }
 
 FsError WinFileSystem::copy_file(const std::string& from, const std::string& to) {
-    if (refuses_replacement(to, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
-                                    FILE_ATTRIBUTE_SYSTEM) &&
-        GetFileAttributesA(from.c_str()) != INVALID_FILE_ATTRIBUTES)
+    const WidePath wide_from = wide_path(from), wide_to = wide_path(to);
+    if (!wide_from || !wide_to) return FsError::invalid_name;
+    if (refuses_replacement(*wide_to, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                          FILE_ATTRIBUTE_SYSTEM) &&
+        attributes_of(*wide_from) != INVALID_FILE_ATTRIBUTES)
         return FsError::access_denied;
-    return result(CopyFileA(from.c_str(), to.c_str(), FALSE));
+    return result(CopyFileW(wide_from->c_str(), wide_to->c_str(), FALSE));
 }
 
 FsError WinFileSystem::list_files(const std::string& dir, std::vector<std::string>& names) {
-    const DWORD attributes = GetFileAttributesA(dir.c_str());
+    const WidePath wide = wide_path(dir);
+    if (!wide) return FsError::invalid_name;
+    const DWORD attributes = attributes_of(*wide);
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return FsError::path_not_found;
-    std::string pattern = dir;
-    if (!pattern.empty() && pattern.back() != '\\') pattern += '\\';
-    pattern += '*';
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    std::wstring pattern = *wide;
+    if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
+    pattern += L'*';
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(pattern.c_str(), &found);
     names.clear();
     if (search == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
@@ -123,56 +147,84 @@ FsError WinFileSystem::list_files(const std::string& dir, std::vector<std::strin
     const DWORD skipped =
         FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     do {
-        if (!(found.dwFileAttributes & skipped)) names.emplace_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
+        if (!(found.dwFileAttributes & skipped)) names.push_back(to_utf8(found.cFileName));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
     std::sort(names.begin(), names.end(),
               [](const std::string& a, const std::string& b) { return name_less(a, b); });
     return FsError::ok;
 }
 
-// FindFirstFileA also matches a short 8.3 name, so the entries it gives are
+// FindFirstFileW also matches a short 8.3 name, so the entries it gives are
 // walked until one whose own name is the one asked for.
 FsError WinFileSystem::find_file(const std::string& path, std::string& stored_name,
                                  std::uint32_t& attributes) {
     if (path.find_first_of("*?") != std::string::npos) return FsError::invalid_name;
+    const WidePath wide = wide_path(path);
+    if (!wide) return FsError::invalid_name;
     const std::size_t slash = path.find_last_of("\\/");
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA(path.c_str(), &found);
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(wide->c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return last_error();
     bool matched = false;
     do {
-        matched = names_equal_ignoring_case(found.cFileName, name);
-    } while (!matched && FindNextFileA(search, &found));
+        matched = names_equal_ignoring_case(to_utf8(found.cFileName), name);
+    } while (!matched && FindNextFileW(search, &found));
     FindClose(search);
     if (!matched) return FsError::file_not_found;
-    stored_name = found.cFileName;
+    stored_name = to_utf8(found.cFileName);
     attributes = found.dwFileAttributes;
     return FsError::ok;
 }
 
 FsError WinFileSystem::create_directory(const std::string& path) {
-    return result(CreateDirectoryA(path.c_str(), nullptr));
+    const WidePath wide = wide_path(path);
+    if (!wide) return FsError::invalid_name;
+    return result(CreateDirectoryW(wide->c_str(), nullptr));
 }
 
+// Each directory of the path in turn, from the drive down; one that is
+// already there is left as it is. A path not ending in a backslash names a
+// file last, which is not created.
 FsError WinFileSystem::make_directory_path(const std::string& path) {
-    return result(MakeSureDirectoryPathExists(path.c_str()));
+    const WidePath wide = wide_path(path);
+    if (!wide) return FsError::invalid_name;
+    const std::size_t first = wide->size() > 2 && (*wide)[1] == L':' ? 3 : 0;
+    for (std::size_t end = wide->find(L'\\', first); end != std::wstring::npos;
+         end = wide->find(L'\\', end + 1)) {
+        const std::wstring level = wide->substr(0, end);
+        if (level.empty()) continue;
+        if (CreateDirectoryW(level.c_str(), nullptr)) continue;
+        const DWORD code = GetLastError();
+        if (code != ERROR_ALREADY_EXISTS) return fs_error_from_win32(code);
+        const DWORD existing = attributes_of(level);
+        if (existing == INVALID_FILE_ATTRIBUTES || !(existing & FILE_ATTRIBUTE_DIRECTORY))
+            return FsError::already_exists;  // a file stands where a directory must go
+    }
+    return FsError::ok;
 }
 
 FsError WinFileSystem::remove_directory(const std::string& path) {
-    return result(RemoveDirectoryA(path.c_str()));
+    const WidePath wide = wide_path(path);
+    if (!wide) return FsError::invalid_name;
+    return result(RemoveDirectoryW(wide->c_str()));
 }
 
 FsError WinFileSystem::get_attributes(const std::string& path, std::uint32_t& attributes) {
-    const DWORD value = GetFileAttributesA(path.c_str());
+    const WidePath wide = wide_path(path);
+    if (!wide) return FsError::invalid_name;
+    const DWORD value = attributes_of(*wide);
     if (value == INVALID_FILE_ATTRIBUTES) return last_error();
     attributes = value;
     return FsError::ok;
 }
 
 FsError WinFileSystem::set_attributes(const std::string& path, std::uint32_t attributes) {
-    return result(SetFileAttributesA(path.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL));
+    const WidePath wide = wide_path(path);
+    if (!wide) return FsError::invalid_name;
+    return result(
+        SetFileAttributesW(wide->c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL));
 }
 
 }  // namespace vh

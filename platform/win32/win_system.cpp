@@ -2,23 +2,26 @@
 
 #include <windows.h>
 
-#include <vector>
+#include <optional>
 
 #include "platform/win32/win_handle.h"
+#include "platform/win32/wide.h"
 
 namespace vh {
 
 StartResult WinProcessStarter::start(const std::string& command_line, WindowShow show,
                                      const std::string& working_dir) {
-    STARTUPINFOA startup{};
+    // CreateProcessW may write into the command line: it gets its own copy.
+    std::optional<std::wstring> line = to_wide_exact(command_line);
+    const std::optional<std::wstring> directory = to_wide_exact(working_dir);
+    if (!line || !directory) return StartResult::failed;
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = show == WindowShow::hidden ? SW_HIDE : SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
-    std::vector<char> line(command_line.begin(), command_line.end());
-    line.push_back('\0');
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        working_dir.empty() ? nullptr : working_dir.c_str(), &startup,
+    if (!CreateProcessW(nullptr, line->data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        directory->empty() ? nullptr : directory->c_str(), &startup,
                         &process)) {
         const DWORD code = GetLastError();
         return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND
@@ -45,7 +48,7 @@ void enable_shutdown_privilege() {
     TOKEN_PRIVILEGES privileges{};
     privileges.PrivilegeCount = 1;
     privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-    if (LookupPrivilegeValueA(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid))
+    if (LookupPrivilegeValueW(nullptr, SE_SHUTDOWN_NAME, &privileges.Privileges[0].Luid))
         AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
 }
 
@@ -57,34 +60,33 @@ void WinSessionControl::exit_windows(unsigned flags) {
 }
 
 std::string windows_directory() {
-    std::string buffer(MAX_PATH, '\0');
+    std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
-        const UINT n = GetWindowsDirectoryA(buffer.data(), static_cast<UINT>(buffer.size()));
+        const UINT n = GetWindowsDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
         if (n == 0) return {};
         if (n < buffer.size()) {
             buffer.resize(n);
             break;
         }
-        buffer.assign(n + 1, '\0');
+        buffer.assign(n + 1, L'\0');
     }
-    while (!buffer.empty() && buffer.back() == '\\') buffer.pop_back();
-    return buffer;
+    while (!buffer.empty() && buffer.back() == L'\\') buffer.pop_back();
+    return to_utf8(buffer);
 }
 
-namespace {
 std::string module_path() {
-    std::string buffer(MAX_PATH, '\0');
+    std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD n = GetModuleFileNameA(nullptr, buffer.data(),
+        const DWORD n = GetModuleFileNameW(nullptr, buffer.data(),
                                            static_cast<DWORD>(buffer.size()));
+        if (n == 0) return {};
         if (n < buffer.size()) {
             buffer.resize(n);
-            return buffer;
+            return to_utf8(buffer);
         }
         buffer.resize(buffer.size() * 2);
     }
 }
-}  // namespace
 
 std::string own_directory() {
     const std::string path = module_path();

@@ -26,6 +26,9 @@ public:
 // The whole Windows directory, without a trailing backslash.
 std::string windows_directory();
 
+// The running program's own path, however long.
+std::string module_path();
+
 // The running program's own directory (no trailing backslash) and file name.
 std::string own_directory();
 std::string own_file_name();

@@ -48,10 +48,57 @@ TEST_F(FileSystemTest, NamesIgnoreCaseButKeepIt) {
     EXPECT_EQ(names, std::vector<std::string>{"File.TXT"});
     ASSERT_EQ(fs.read_file(path("File.TXT"), read), FsError::ok);
     EXPECT_EQ(read, "2");
-    // Cyrillic letters fold too on a 1251 system.
-    ASSERT_EQ(fs.write_file(path("данные.txt"), "3"), FsError::ok);
-    EXPECT_EQ(fs.read_file(path("ДАННЫЕ.TXT"), read), FsError::ok);
-    EXPECT_EQ(read, "3");
+    // Letters of other scripts fold too.
+    for (const auto& [stored, asked] : {std::pair{"данные ёж.txt", "ДАННЫЕ ЁЖ.TXT"},
+                                        std::pair{"αβγ", "ΑΒΓ"}, std::pair{"café", "CAFÉ"}}) {
+        ASSERT_EQ(fs.write_file(path(stored), stored), FsError::ok) << stored;
+        EXPECT_EQ(fs.read_file(path(asked), read), FsError::ok) << asked;
+        EXPECT_EQ(read, stored);
+    }
+}
+
+// Names reach Windows as UTF-16: any script, including characters that no
+// ANSI code page has, is stored and listed as it was given.
+TEST_F(FileSystemTest, NamesInEveryScriptKeepTheirCharacters) {
+    const std::vector<std::string> names = {"Удаление Varnholde", "Zoë", "文件.txt",
+                                            "\xF0\x9F\x98\x80 smile", "ΑΒΓ"};
+    for (const std::string& name : names) {
+        ASSERT_EQ(fs.write_file(path(name), name), FsError::ok) << name;
+        std::string stored, read;
+        std::uint32_t attributes = 0;
+        EXPECT_EQ(fs.find_file(path(name), stored, attributes), FsError::ok) << name;
+        EXPECT_EQ(stored, name);
+        EXPECT_EQ(fs.read_file(path(name), read), FsError::ok) << name;
+        EXPECT_EQ(read, name);
+    }
+    std::vector<std::string> listed;
+    ASSERT_EQ(fs.list_files(sandbox, listed), FsError::ok);
+    std::vector<std::string> expected = names;
+    std::sort(expected.begin(), expected.end());
+    std::sort(listed.begin(), listed.end());
+    EXPECT_EQ(listed, expected);
+}
+
+// Bytes that are not UTF-8 name no file: every operation refuses them, and
+// no file of another name is made or touched in their place.
+TEST_F(FileSystemTest, TextThatIsNotUtf8IsRefusedAsAName) {
+    ASSERT_EQ(fs.write_file(path("keep"), "kept"), FsError::ok);
+    for (const std::string bad : {"\xFF", "a\xC0\x80", "\xE4\xEE\xEA", "x\xD0"}) {
+        std::string read;
+        std::vector<std::string> names;
+        std::uint32_t attributes = 0;
+        std::string stored;
+        EXPECT_EQ(fs.write_file(path(bad), "x"), FsError::invalid_name);
+        EXPECT_EQ(fs.read_file(path(bad), read), FsError::invalid_name);
+        EXPECT_EQ(fs.delete_file(path(bad)), FsError::invalid_name);
+        EXPECT_EQ(fs.copy_file(path("keep"), path(bad)), FsError::invalid_name);
+        EXPECT_EQ(fs.create_directory(path(bad)), FsError::invalid_name);
+        EXPECT_EQ(fs.find_file(path(bad), stored, attributes), FsError::invalid_name);
+        EXPECT_EQ(fs.list_files(path(bad), names), FsError::invalid_name);
+    }
+    std::vector<std::string> listed;
+    ASSERT_EQ(fs.list_files(sandbox, listed), FsError::ok);
+    EXPECT_EQ(listed, std::vector<std::string>{"keep"});
 }
 
 TEST_F(FileSystemTest, ListingSkipsHiddenSystemAndDirectoriesInNameOrder) {

@@ -37,6 +37,8 @@ protected:
         savestring(registry, root, path, name, text);
     }
 
+    void written_text(const std::string& name) { written_.push_back({base, name}); }
+
     std::string get(const std::string& name) { return getstring(registry, root, base, name); }
 
     // The stored type and bytes, read without the helper.
@@ -61,11 +63,24 @@ private:
 
 TEST_F(RegistryStringsTest, WrittenTextReadsBackExactly) {
     for (const std::string text : {"C:\\Tessarimondale\\Varnholde\\Varnholde.exe",
-                                   "C:\\Документы\\Главное меню\\Программы", "a", " пробелы "}) {
+                                   "C:\\Документы\\Главное меню\\Программы", "a", " пробелы ",
+                                   "C:\\文件\\Zoë"}) {
         save(base, "round_trip", text);
         EXPECT_EQ(get("round_trip"), text);
         EXPECT_EQ(raw(base, "round_trip"), std::make_pair(reg_sz, text + '\0'));
     }
+}
+
+// Text that is not UTF-8 is no text: the value is not written at all.
+TEST_F(RegistryStringsTest, TextThatIsNotUtf8IsNotStored) {
+    RegKey key = 0;
+    ASSERT_EQ(registry.create_key(root, base, key), reg_ok);
+    written_text("bad");
+    EXPECT_EQ(registry.set_value(key, "bad", reg_sz, "\xE4\xEE\xEA\0", 4), reg_invalid_parameter);
+    registry.close_key(key);
+    EXPECT_EQ(raw(base, "bad").second, "");
+    save(base, "имя значения", "значение");
+    EXPECT_EQ(get("имя значения"), "значение");
 }
 
 TEST_F(RegistryStringsTest, TextEndsAtTheFirstZeroByte) {

@@ -10,6 +10,12 @@ namespace {
 const std::string exe_dir = program_alias_dir;
 const std::string dirs_dir = folder_alias_dir;
 
+std::string repeated(const std::string& text, std::size_t times) {
+    std::string out;
+    for (std::size_t i = 0; i < times; ++i) out += text;
+    return out;
+}
+
 class AliasStoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -35,6 +41,33 @@ TEST_F(AliasStoreTest, DefinitionWritesTheTargetAndALineEndUnderTheNameAsTyped) 
     EXPECT_EQ(store.define_program_alias("e "), AliasStatus::done);
     EXPECT_EQ(fs.content(exe_dir + "e"), "\r\n");
     EXPECT_FALSE(fs.exists(dirs_dir + "np"));
+}
+
+// Alias files hold their line in Windows-1251 on every system; the name is
+// the file's own name, as typed.
+TEST_F(AliasStoreTest, RussianAliasesAreStoredInWindows1251AndRunAsTyped) {
+    EXPECT_EQ(store.define_program_alias("док notepad.exe C:\\Документы\\план.txt"),
+              AliasStatus::done);
+    EXPECT_EQ(fs.content(exe_dir + "док"),
+              "notepad.exe C:\\\xC4\xEE\xEA\xF3\xEC\xE5\xED\xF2\xFB\\\xEF\xEB\xE0\xED.txt\r\n");
+    EXPECT_EQ(store.define_folder_alias("папка C:\\Папка"), AliasStatus::done);
+    EXPECT_EQ(fs.content(dirs_dir + "папка"), "C:\\\xCF\xE0\xEF\xEA\xE0\r\n");
+    // A file written by an earlier version, on a Russian Windows, works as it was.
+    fs.put_file(exe_dir + "ёж", "\xB8\xE6.exe\r\n");
+    EXPECT_EQ(store.run_program_alias("док").status, AliasStatus::done);
+    EXPECT_EQ(store.run_folder_alias("папка", "C:\\WINDOWS").status, AliasStatus::done);
+    EXPECT_EQ(store.run_program_alias("ёж").status, AliasStatus::done);
+    EXPECT_EQ(started(), (std::vector<std::string>{"notepad.exe C:\\Документы\\план.txt",
+                                                   "C:\\WINDOWS\\explorer.exe  C:\\Папка",
+                                                   "ёж.exe"}));
+    // What Windows-1251 cannot hold is refused, never stored with stand-ins.
+    const auto before = fs.snapshot();
+    for (const char* argument : {"Zoë calc.exe", "文件 calc.exe", "np C:\\文件\\a.exe",
+                                 "np naïve.exe", "np \xF0\x9F\x98\x80"}) {
+        EXPECT_EQ(store.define_program_alias(argument), AliasStatus::invalid_name) << argument;
+        EXPECT_EQ(store.define_folder_alias(argument), AliasStatus::invalid_name) << argument;
+    }
+    EXPECT_EQ(fs.snapshot(), before);
 }
 
 TEST_F(AliasStoreTest, ALaterDefinitionReplacesTheTarget) {
@@ -268,7 +301,7 @@ TEST_F(AliasStoreTest, UnusableNamesAreRefusedWithoutTouchingTheFileSystem) {
         "..\\x", "..\\..\\x", "C:\\x", "\\x", "a/b", "x:y", "x*", "x?", "x\"", "x<", "x>", "x|",
         "x\x01", "x\t", std::string("x\0y", 3), "x\x7f", ".", "..", "x.", "x..", "CON", "con",
         "PRN", "AUX", "NUL", "COM1", "com9", "LPT1", "lpt9", "lpt1.txt", "CON.x.y", "CONIN$",
-        std::string(256, 'n'),
+        std::string(256, 'n'), repeated("я", 256), "x\xFF", "x\xED\xA0\x80",
         std::string(259 - dirs_dir.size() + 1, 'n'),  // fits a name, not the path
     };
     const auto before = fs.snapshot();
@@ -288,10 +321,12 @@ TEST_F(AliasStoreTest, UnusableNamesAreRefusedWithoutTouchingTheFileSystem) {
 }
 
 TEST_F(AliasStoreTest, NamesLikeDevicesOrLongOnesAreUsableUpToTheLimits) {
+    // Lengths count characters, as Windows does, not bytes.
     const std::string longest(259 - exe_dir.size(), 'n');
+    const std::string longest_russian = repeated("я", 259 - exe_dir.size());
     for (const std::string& name : {std::string("CONSOLE"), std::string("COM10"),
                                     std::string("LPT0"), std::string("xCON"), std::string(".np"),
-                                    std::string("np.exe"), std::string("ПРОГА"), longest}) {
+                                    std::string("np.exe"), longest, longest_russian}) {
         EXPECT_EQ(store.define_program_alias(name + " calc.exe"), AliasStatus::done) << name;
         EXPECT_EQ(store.run_program_alias(name).status, AliasStatus::done) << name;
         EXPECT_EQ(store.delete_program_alias(name), AliasStatus::done) << name;

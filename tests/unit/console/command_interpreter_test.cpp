@@ -282,6 +282,18 @@ TEST(CommandSequence, AliasDefinedOnOneLineRunsOnTheNext) {
     EXPECT_EQ(console.view.journal, (Journal{"start notepad.exe", explorer + "C:\\Work"}));
 }
 
+TEST(CommandSequence, RussianAliasesRunAndUnstorableOnesAreRefusedInTheEcho) {
+    Console console;
+    for (const char* line : {"allias док notepad.exe", "dir_allias папка C:\\Папка",
+                             "allias Zoë calc.exe", "dir_allias 文件 C:\\"})
+        console.type(line);
+    EXPECT_EQ(console.view.history[1], "allias Zoë calc.exe" + I);
+    EXPECT_EQ(console.view.history[0], "dir_allias 文件 C:\\" + I);
+    console.type("док");
+    console.type("папка");
+    EXPECT_EQ(console.view.journal, (Journal{"start notepad.exe", explorer + "C:\\Папка"}));
+}
+
 TEST(CommandSequence, MissingAliasDirectoriesGiveFileNotFoundAndCommandsStillWork) {
     Console console;
     FakeConsoleView& view = console.view;

@@ -66,6 +66,24 @@ TEST_F(SettingsTest, TheExampleFileIsAppliedAndWrittenBackByteForByte) {
     EXPECT_EQ(fs.content(settings_path), example);
 }
 
+// The file is Windows-1251, a byte a character: a path edited by hand to a
+// Russian folder keeps the 55-byte length, is shown as the letters it holds,
+// and is written back with the very same bytes.
+TEST_F(SettingsTest, AWindows1251PathIsReadByItsBytesAndWrittenBackUnchanged) {
+    const std::string russian_skin = "C:\\Tessarimondale\\Varnholde\\Темы\\скины_ 4.jpg";
+    const std::string stored =
+        "C:\\Tessarimondale\\Varnholde\\\xD2\xE5\xEC\xFB\\\xF1\xEA\xE8\xED\xFB_ 4.jpg 5    50\r\n";
+    ASSERT_EQ(stored.size(), 55u);
+    view.pictures.insert(russian_skin);
+    EXPECT_EQ(load(stored), SettingsOutcome::applied);
+    EXPECT_EQ(view.skin, russian_skin);
+    EXPECT_EQ(settings.skin_number, 4);
+    EXPECT_EQ(settings.font_color, 5);
+    EXPECT_EQ(settings.open_interval, 50);
+    ASSERT_EQ(save_settings(fs, settings), FsError::ok);
+    EXPECT_EQ(fs.content(settings_path), stored);
+}
+
 TEST_F(SettingsTest, EveryOtherLengthIsRejectedAndTheDesignedLookStays) {
     for (std::size_t length = 0; length <= 60; ++length) {
         if (length == 55) continue;

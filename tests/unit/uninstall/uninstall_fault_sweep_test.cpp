@@ -53,7 +53,7 @@ struct Machine {
     FakeProcessStarter processes;
     MessageView view;
     UninstallSystem system{fs, registry, processes, tree, "Uninstall.exe",
-                           "C:\\Windows\\system32\\cmd.exe", {}};
+                           "C:\\Windows\\system32\\cmd.exe"};
 
     Machine() {
         for (const char* name :

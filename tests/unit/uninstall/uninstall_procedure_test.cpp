@@ -80,7 +80,7 @@ protected:
     FakeFileSystem fs;
     FakeRegistry registry;
     FakeProcessStarter processes;
-    UninstallSystem system{fs, registry, processes, root, "Uninstall.exe", cmd, {}};
+    UninstallSystem system{fs, registry, processes, root, "Uninstall.exe", cmd};
     RecordingView view;
 };
 
@@ -103,7 +103,7 @@ TEST_F(UninstallTest, FullTreeIsRemovedStageByStage) {
         del + root + "\\KSR_Icon.ico", del + root + "\\ReadMe.txt",
         del + root + "\\us_param.par", del + root + "\\Varnholde.exe",
         // the Start-menu files are deleted without a text
-        "Удаление Varnholde 1.3 успешно завершена.",
+        "Удаление Varnholde 1.3 успешно завершено.",
     };
     EXPECT_EQ(view.messages, expected);
 
@@ -157,15 +157,24 @@ TEST_F(UninstallTest, ExistingBatchFileElsewhereIsEmptiedAndRewritten) {
     EXPECT_FALSE(gone(root + "\\Uninstall.exe"));  // a decoy of the same name
 }
 
-TEST_F(UninstallTest, BatchTextIsHandedToTheOemConversion) {
+// The command interpreter reads the batch in code page 866, whatever the
+// system's own code pages are; a name it cannot hold is not written at all.
+TEST_F(UninstallTest, BatchIsWrittenInCodePage866OrNotAtAll) {
     system.own_directory = "C:\\Программы";
     system.own_file_name = "Удалить.exe";
     fs.put_file("C:\\Программы\\Удалить.exe", "exe");
-    system.ansi_to_oem = [](const std::string& text) { return "[oem]" + text; };
     ASSERT_EQ(run(), UninstallOutcome::completed);
     EXPECT_EQ(fs.content("C:\\Программы\\Del_Unin.bat"),
-              "[oem]:no_ex\r\ndel Удалить.exe\r\nif exist Удалить.exe goto no_ex\r\n"
-              "del C:\\Программы\\Del_Unin.bat\r\n");
+              ":no_ex\r\ndel \x93\xA4\xA0\xAB\xA8\xE2\xEC.exe\r\n"
+              "if exist \x93\xA4\xA0\xAB\xA8\xE2\xEC.exe goto no_ex\r\n"
+              "del C:\\\x8F\xE0\xAE\xA3\xE0\xA0\xAC\xAC\xEB\\Del_Unin.bat\r\n");
+
+    system.own_directory = "C:\\文件";
+    fs.put_file("C:\\文件\\Удалить.exe", "exe");
+    ASSERT_EQ(run(), UninstallOutcome::stopped);
+    EXPECT_FALSE(fs.exists("C:\\文件\\Del_Unin.bat"));
+    EXPECT_NE(view.message.find("866"), std::string::npos) << view.message;
+    EXPECT_EQ(processes.started.size(), 1u);  // only the first run's batch
 }
 
 TEST_F(UninstallTest, ReadOnlyUninstallerIsMadeWritableBeforeTheBatchStarts) {
@@ -284,7 +293,7 @@ TEST_F(UninstallTest, NothingLeftToRemoveStillCompletes) {
     fs = FakeFileSystem();
     fs.put_file(root + "\\Uninstall.exe", "exe");
     ASSERT_EQ(run(), UninstallOutcome::completed);
-    EXPECT_EQ(view.messages, (std::vector<std::string>{"", "Удаление Varnholde 1.3 успешно завершена."}));
+    EXPECT_EQ(view.messages, (std::vector<std::string>{"", "Удаление Varnholde 1.3 успешно завершено."}));
     EXPECT_EQ(view.values.back(), 100.0f);
 }
 
