@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "setup/lnk_writer.h"
+#include "packaging/lnk_writer.h"
 
 namespace vh {
 namespace {

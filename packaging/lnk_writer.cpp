@@ -1,4 +1,4 @@
-#include "setup/lnk_writer.h"
+#include "packaging/lnk_writer.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "setup/lnk_writer.h"
+#include "packaging/lnk_writer.h"
 
 int main(int argc, char** argv) {
     if (argc != 4) {
