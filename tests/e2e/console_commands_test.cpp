@@ -78,6 +78,20 @@ TEST_F(ConsoleTest, AliasesSettingsCommandsAndExitWorkFromTheKeyboard) {
               install_dir + "\\Skins\\skin_ 7.jpg 1 10000\r\n");
 }
 
+// Names and targets that Windows-1251, the alias files' code page, cannot
+// hold are refused whole: nothing is written with "?" in their place.
+TEST_F(ConsoleTest, AliasNamesAndTargetsWithoutAWindows1251FormAreRefusedAndWriteNothing) {
+    start_console();
+    for (const std::string line : {"allias Zoë notepad.exe", "dir_allias 文件 C:\\Work",
+                                   "allias np C:\\文件\\a.exe", "dir_allias w C:\\Zoë"}) {
+        SCOPED_TRACE(line);
+        enter(line);
+        EXPECT_EQ(history(0), line + " >>ОШИБКА: НЕДОПУСТИМОЕ ИМЯ");
+    }
+    EXPECT_EQ(files_in(program_aliases), std::vector<std::string>{});
+    EXPECT_EQ(files_in(folder_aliases), std::vector<std::string>{});
+}
+
 TEST_F(ConsoleTest, TabCompletesCommandWordsInTheirFixedOrder) {
     start_console();
     bring_to_front(band);
