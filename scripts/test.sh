@@ -117,13 +117,16 @@ step "summary"
 passed=0 failed=0
 for log in "$results"/*_tests*.log; do
   p=$(grep -aoE '\[  PASSED  \] [0-9]+' "$log" | grep -oE '[0-9]+$' | tail -1)
-  f=$(grep -aoE '\[  FAILED  \] [0-9]+ tests?, listed below' "$log" | grep -oE '[0-9]+' | tail -1)
   ran=$(grep -aoE '\[==========\] [0-9]+ tests? from' "$log" | grep -oE '[0-9]+' | head -1)
   if [ -z "$ran" ]; then
     echo "$(basename "$log"): did not finish"; failed=$((failed + 1)); continue
   fi
-  passed=$((passed + ${p:-0})); failed=$((failed + ${f:-0}))
-  [ -n "$f" ] && grep -a '^\[  FAILED  \]' "$log" | grep -v listed | sort -u
+  # --gtest_brief=1 prints no "listed below" total: count the failed tests'
+  # own lines, each test once.
+  failures=$(grep -aoE '^\[  FAILED  \] [A-Za-z_][A-Za-z0-9_/.]*' "$log" | sort -u)
+  f=$(printf '%s' "$failures" | grep -c .)
+  passed=$((passed + ${p:-0})); failed=$((failed + f))
+  [ "$f" -gt 0 ] && printf '%s\n' "$failures" | sed "s/\$/ in $(basename "$log" .log)/"
 done
 passed=$((passed + files_passed)) failed=$((failed + files_failed))
 echo "took $((SECONDS / 60)) min $((SECONDS % 60)) s"
