@@ -3,8 +3,13 @@
 # when it is all there already. Run as root.
 set -euo pipefail
 
+# Besides the compilers and Wine, every program the scripts call: file
+# (check-programs.sh), convert (imagemagick), iconv and locale-gen (libc-bin,
+# locales), cmp (diffutils), awk, sed, grep and coreutils' realpath, stat,
+# timeout and the like, which a minimal Debian may or may not hold.
 packages=(cmake make g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb imagemagick fonts-liberation
-          locales python3 zip clang libclang-rt-14-dev)
+          locales libc-bin python3 zip clang libclang-rt-14-dev
+          file diffutils coreutils sed grep mawk)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -20,9 +25,17 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
-# Wine passes Cyrillic text between Linux and Windows correctly only when the
-# Russian locale really exists.
-if ! locale -a 2>/dev/null | grep -qi '^ru_RU\.utf8$'; then
-  sed -i 's/^# *ru_RU.UTF-8/ru_RU.UTF-8/' /etc/locale.gen
+# Wine passes text between Linux and Windows correctly only in a locale that
+# really exists. The Wine tests run in Russian (code page 1251), English
+# (1252) and Japanese (932).
+generate=
+for locale in ru_RU en_US ja_JP; do
+  if ! locale -a 2>/dev/null | grep -qix "$locale\.utf8"; then
+    sed -i "s/^# *$locale.UTF-8 UTF-8/$locale.UTF-8 UTF-8/" /etc/locale.gen
+    grep -qx "$locale.UTF-8 UTF-8" /etc/locale.gen || echo "$locale.UTF-8 UTF-8" >>/etc/locale.gen
+    generate=1
+  fi
+done
+if [ -n "$generate" ]; then
   locale-gen >/dev/null
 fi

@@ -49,39 +49,86 @@ fi
 # The installation package, which the end-to-end tests install from.
 cmake --build --preset "$tested" --target package >>"$results/$tested-build.log" 2>&1 || { tail -50 "$results/$tested-build.log"; exit 1; }
 
-step "under Wine ($WINE_ENV_BITS-bit)"
-trap wine_env_stop EXIT
-wine_env_start "$top/build/wine"
-shots="$top/build/screenshots"
-rm -rf "$shots" && mkdir -p "$shots"
-export VH_BIN VH_ASSETS VH_SHOTS
-VH_BIN=$(winpath "build/$tested") VH_ASSETS=$(winpath assets) VH_SHOTS=$(winpath "$shots")
-for t in "build/$tested/tests/interface_tests_win.exe" "build/$tested/tests/e2e_tests.exe"; do
-  [ -f "$t" ] || continue
-  log="$results/$(basename "$t" .exe).log"
-  # Output goes to a file: a program started by the tests would otherwise
-  # hold the pipe open until it ends.
-  timeout 1200 "$WINE" "$t" --gtest_brief=1 >"$log" 2>&1
-  tail -3 "$log"
+# wine_run <locale> <ANSI code page> <test program>... [-- <gtest arguments>]
+# One Wine run: a fresh prefix, display and wineserver in the locale; each
+# test program logged as <program>-<locale>.log; screenshots and the stored
+# files the tests keep under build/screenshots/<locale>. The tests check that
+# Windows really uses the code page.
+wine_run() {
+  local locale=$1 programs=() args=()
+  export VH_ANSI_CODE_PAGE=$2
+  shift 2
+  while [ $# -gt 0 ] && [ "$1" != -- ]; do programs+=("$1"); shift; done
+  [ $# -gt 0 ] && shift && args=("$@")
+  step "under Wine ($WINE_ENV_BITS-bit), $locale.UTF-8"
+  local started=$SECONDS shots="$top/build/screenshots/$locale"
+  trap wine_env_stop EXIT
+  wine_env_start "$top/build/wine-$locale" "$locale.UTF-8"
+  rm -rf "$shots" && mkdir -p "$shots"
+  export VH_BIN VH_ASSETS VH_SHOTS
+  VH_BIN=$(winpath "build/$tested") VH_ASSETS=$(winpath assets) VH_SHOTS=$(winpath "$shots")
+  local t log
+  for t in "${programs[@]}"; do
+    t="build/$tested/tests/$t.exe"
+    [ -f "$t" ] || continue
+    log="$results/$(basename "$t" .exe)-$locale.log"
+    # Output goes to a file: a program started by the tests would otherwise
+    # hold the pipe open until it ends.
+    timeout 1200 "$WINE" "$t" --gtest_brief=1 "${args[@]}" >"$log" 2>&1
+    tail -3 "$log"
+  done
+  wine_env_stop
+  trap - EXIT
+  local bmp
+  for bmp in "$shots"/*.bmp; do
+    [ -f "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+  done
+  echo "screenshots: $shots ($((SECONDS - started)) s)"
+}
+
+# Russian (ANSI code page 1251) and English (1252): everything. Japanese
+# (932, double-byte): install, a Cyrillic alias, the icon's menu, the About
+# box and uninstall.
+wine_run ru_RU 1251 interface_tests_win e2e_tests
+wine_run en_US 1252 interface_tests_win e2e_tests
+wine_run ja_JP 932 e2e_tests -- --gtest_filter='CodePage.*:AnyCodePage.*'
+
+# The settings and alias files kept by the tests must hold the same bytes
+# whatever the code page.
+step "stored files against the Russian run's"
+files_passed=0 files_failed=0
+for name in settings alias_program alias_folder; do
+  russian="$top/build/screenshots/ru_RU/files/$name"
+  for locale in en_US ja_JP; do
+    other="$top/build/screenshots/$locale/files/$name"
+    if [ -f "$russian" ] && [ -f "$other" ] && cmp -s "$russian" "$other"; then
+      files_passed=$((files_passed + 1))
+    else
+      files_failed=$((files_failed + 1))
+      if [ ! -f "$russian" ]; then echo "$name: not kept by the ru_RU run"
+      elif [ ! -f "$other" ]; then echo "$name: not kept by the $locale run"
+      else echo "$name: $locale differs: $(cmp "$russian" "$other" 2>&1)"; fi
+    fi
+  done
 done
-wine_env_stop
-trap - EXIT
-for bmp in "$shots"/*.bmp; do
-  [ -f "$bmp" ] && convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
-done
-echo "screenshots: $shots"
+echo "$files_passed files the same, $files_failed not"
 
 step "summary"
 passed=0 failed=0
 for log in "$results"/*_tests*.log; do
   p=$(grep -aoE '\[  PASSED  \] [0-9]+' "$log" | grep -oE '[0-9]+$' | tail -1)
-  f=$(grep -aoE '\[  FAILED  \] [0-9]+ tests?, listed below' "$log" | grep -oE '[0-9]+' | tail -1)
   ran=$(grep -aoE '\[==========\] [0-9]+ tests? from' "$log" | grep -oE '[0-9]+' | head -1)
   if [ -z "$ran" ]; then
     echo "$(basename "$log"): did not finish"; failed=$((failed + 1)); continue
   fi
-  passed=$((passed + ${p:-0})); failed=$((failed + ${f:-0}))
-  [ -n "$f" ] && grep -a '^\[  FAILED  \]' "$log" | grep -v listed | sort -u
+  # --gtest_brief=1 prints no "listed below" total: count the failed tests'
+  # own lines, each test once.
+  failures=$(grep -aoE '^\[  FAILED  \] [A-Za-z_][A-Za-z0-9_/.]*' "$log" | sort -u)
+  f=$(printf '%s' "$failures" | grep -c .)
+  passed=$((passed + ${p:-0})); failed=$((failed + f))
+  [ "$f" -gt 0 ] && printf '%s\n' "$failures" | sed "s/\$/ in $(basename "$log" .log)/"
 done
+passed=$((passed + files_passed)) failed=$((failed + files_failed))
+echo "took $((SECONDS / 60)) min $((SECONDS % 60)) s"
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]

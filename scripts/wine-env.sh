@@ -1,6 +1,7 @@
 # Sourced by the test and run scripts: a throwaway Wine environment on its
-# own X display, with a Russian locale and a virtual desktop that has a
-# notification area. wine_env_stop leaves no process behind.
+# own X display, in a given locale (Russian unless told) and with a virtual
+# desktop that has a notification area. wine_env_stop leaves no process
+# behind.
 
 # 32-bit Wine needs a kernel that runs 32-bit code; some virtual machines'
 # kernels do not. There the tests run the 64-bit build of the same sources
@@ -15,10 +16,13 @@ wine_env_detect() {
   export WINE WINESERVER WINEARCH WINE_ENV_BITS
 }
 
+# wine_env_start <folder> [locale]: a new prefix in <folder>/prefix. The
+# locale sets Windows' ANSI code page: ru_RU.UTF-8 (the default) gives 1251,
+# en_US.UTF-8 1252, ja_JP.UTF-8 932. It must be generated (install-deps.sh).
 wine_env_start() {
-  local root=$1
+  local root=$1 locale=${2:-ru_RU.UTF-8}
   wine_env_detect
-  export WINEDEBUG=-all LC_ALL=ru_RU.UTF-8 LANG=ru_RU.UTF-8
+  export WINEDEBUG=-all LC_ALL=$locale LANG=$locale
   export WINEDLLOVERRIDES="mscoree,mshtml="
   export WINEPREFIX="$root/prefix"
   WINE_ENV_DISPLAY=${WINE_ENV_DISPLAY:-$((90 + RANDOM % 400))}

@@ -1,6 +1,5 @@
 // Typing commands into the real console: aliases that start programs and
 // open folders, the settings commands, deleting aliases and ending.
-#include <set>
 #include <thread>
 
 #include "tests/e2e/console_fixture.h"
@@ -10,47 +9,6 @@ namespace {
 
 const std::string program_aliases = install_dir + "\\Alliases\\Exe_files";
 const std::string folder_aliases = install_dir + "\\Alliases\\Dirs";
-
-std::set<HWND> visible_top_windows() {
-    std::set<HWND> shown;
-    for (HWND w : top_windows(0))
-        if (visible(w)) shown.insert(w);
-    return shown;
-}
-
-// A visible top-level window that was not there before, whose title or class
-// mentions the text.
-HWND wait_for_new_window(const std::set<HWND>& before, const std::string& mention,
-                         Duration timeout = 15s) {
-    HWND found = nullptr;
-    wait_until(
-        [&] {
-            for (HWND w : visible_top_windows()) {
-                if (before.count(w)) continue;
-                char klass[128] = {};
-                GetClassNameA(w, klass, sizeof klass);
-                const std::string title = text_of(w);
-                if (title.find(mention) != std::string::npos ||
-                    std::string(klass).find(mention) != std::string::npos) {
-                    found = w;
-                    return true;
-                }
-            }
-            return false;
-        },
-        timeout);
-    return found;
-}
-
-void end_process_of(HWND window) {
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, owner)) {
-        TerminateProcess(process, 0);
-        WaitForSingleObject(process, 5000);
-        CloseHandle(process);
-    }
-}
 
 TEST_F(ConsoleTest, AliasesSettingsCommandsAndExitWorkFromTheKeyboard) {
     ASSERT_TRUE(write_file(settings_file, example_settings));
@@ -118,6 +76,20 @@ TEST_F(ConsoleTest, AliasesSettingsCommandsAndExitWorkFromTheKeyboard) {
     ASSERT_TRUE(console.wait_exit(10s));
     EXPECT_EQ(read_file(settings_file),
               install_dir + "\\Skins\\skin_ 7.jpg 1 10000\r\n");
+}
+
+// Names and targets that Windows-1251, the alias files' code page, cannot
+// hold are refused whole: nothing is written with "?" in their place.
+TEST_F(ConsoleTest, AliasNamesAndTargetsWithoutAWindows1251FormAreRefusedAndWriteNothing) {
+    start_console();
+    for (const std::string line : {"allias Zoë notepad.exe", "dir_allias 文件 C:\\Work",
+                                   "allias np C:\\文件\\a.exe", "dir_allias w C:\\Zoë"}) {
+        SCOPED_TRACE(line);
+        enter(line);
+        EXPECT_EQ(history(0), line + " >>ОШИБКА: НЕДОПУСТИМОЕ ИМЯ");
+    }
+    EXPECT_EQ(files_in(program_aliases), std::vector<std::string>{});
+    EXPECT_EQ(files_in(folder_aliases), std::vector<std::string>{});
 }
 
 TEST_F(ConsoleTest, TabCompletesCommandWordsInTheirFixedOrder) {

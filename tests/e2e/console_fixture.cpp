@@ -22,9 +22,7 @@ void ConsoleTest::TearDown() {
 void ConsoleTest::start_console() {
     console = Program::start(install_dir + "\\Varnholde.exe");
     band = wait_for_window(console.id(), [](HWND w) {
-        char klass[64] = {};
-        GetClassNameA(w, klass, sizeof klass);
-        return std::string(klass) == "VarnholdeConsole" && visible(w);
+        return class_of(w) == "VarnholdeConsole" && visible(w);
     });
     ASSERT_NE(band, nullptr) << "the console band did not appear";
     const auto edits = children(band, "Edit");

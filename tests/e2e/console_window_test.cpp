@@ -66,7 +66,7 @@ TEST_F(ConsoleTest, BandLayoutSkinRunValueAndSettingsWrittenBackUnchanged) {
               "C:\\Tessarimondale\\Varnholde\\Varnholde.exe");
 
     // Ending the window writes the settings back, byte for byte.
-    PostMessageA(band, WM_CLOSE, 0, 0);
+    PostMessageW(band, WM_CLOSE, 0, 0);
     ASSERT_TRUE(console.wait_exit(10s));
     EXPECT_EQ(read_file(settings_file), example_settings);
     EXPECT_FALSE(file_exists(install_dir + "\\us_param.tmp"));
@@ -86,14 +86,14 @@ TEST_F(ConsoleTest, TheStoredColourIsGivenToTheInputLineAndTheHistory) {
     EXPECT_GT(count_pixels(screen_rect(history_labels()[0]), is_reddish), 20)
         << "history text is not red";
     shot("console_red_text");
-    PostMessageA(band, WM_CLOSE, 0, 0);
+    PostMessageW(band, WM_CLOSE, 0, 0);
     ASSERT_TRUE(console.wait_exit(10s));
     EXPECT_EQ(read_file(settings_file), red);
 }
 
 TEST_F(ConsoleTest, WithoutASettingsFileTheDesignedLookIsWrittenAtUnload) {
     start_console();
-    PostMessageA(band, WM_CLOSE, 0, 0);
+    PostMessageW(band, WM_CLOSE, 0, 0);
     ASSERT_TRUE(console.wait_exit(10s));
     EXPECT_EQ(read_file(settings_file), std::string(" 1   200\r\n"));
 }
@@ -105,7 +105,7 @@ TEST_F(ConsoleTest, AMissingSkinKeepsTheStoredColourAndInterval) {
     ASSERT_TRUE(write_file(settings_file, text));
     remove_tree(skin1_path);
     start_console();
-    PostMessageA(band, WM_CLOSE, 0, 0);
+    PostMessageW(band, WM_CLOSE, 0, 0);
     ASSERT_TRUE(console.wait_exit(10s));
     EXPECT_EQ(read_file(settings_file), text);
 }

@@ -1,5 +1,6 @@
 #include "tests/e2e/driver.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <thread>
 #include <utility>
@@ -13,33 +14,32 @@ std::string environment(const char* name, const char* fallback) {
     return value && *value ? value : fallback;
 }
 
-std::wstring widen(const std::string& ansi) {
-    const int n = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()),
-                                      nullptr, 0);
-    std::wstring wide(n, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(), n);
-    return wide;
-}
-
-std::string narrow(const std::wstring& wide) {
-    const int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                      nullptr, 0, nullptr, nullptr);
-    std::string ansi(n, '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), ansi.data(), n,
-                        nullptr, nullptr);
-    return ansi;
-}
-
 void send_key(WORD virtual_key, bool down) {
     INPUT input{};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = virtual_key;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtual_key, 0));
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtual_key, MAPVK_VK_TO_VSC));
     input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
     SendInput(1, &input, sizeof input);
 }
 
 }  // namespace
+
+std::wstring to_utf16(const std::string& utf8) {
+    const int size = static_cast<int>(utf8.size());
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    std::wstring wide(n, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), n);
+    return wide;
+}
+
+std::string to_utf8(const std::wstring& utf16) {
+    const int size = static_cast<int>(utf16.size());
+    const int n = WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string utf8(n, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), size, utf8.data(), n, nullptr, nullptr);
+    return utf8;
+}
 
 std::string bin_dir() { return environment("VH_BIN", "."); }
 std::string assets_dir() { return environment("VH_ASSETS", "."); }
@@ -64,12 +64,14 @@ Program::~Program() {
 Program Program::start(const std::string& exe, const std::string& arguments,
                        const std::string& working_dir) {
     Program program;
-    std::string line = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
-    STARTUPINFOA startup{};
+    const std::wstring file = to_utf16(exe), folder = to_utf16(working_dir);
+    std::wstring line = L"\"" + file + L"\"";
+    if (!arguments.empty()) line += L" " + to_utf16(arguments);
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       working_dir.empty() ? nullptr : working_dir.c_str(), &startup, &info)) {
+    if (CreateProcessW(file.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
         CloseHandle(info.hThread);
         program.process_ = info.hProcess;
         program.id_ = info.dwProcessId;
@@ -110,7 +112,7 @@ namespace {
 
 struct WindowSearch {
     DWORD process_id;  // 0: any process
-    const char* klass;
+    std::wstring klass;  // empty: any class
     std::vector<HWND> found;
 };
 
@@ -121,17 +123,22 @@ BOOL CALLBACK collect_window(HWND window, LPARAM l) {
         GetWindowThreadProcessId(window, &owner);
         if (owner != search->process_id) return TRUE;
     }
-    char klass[128] = {};
-    GetClassNameA(window, klass, sizeof klass);
-    if (!search->klass || lstrcmpiA(klass, search->klass) == 0) search->found.push_back(window);
+    wchar_t klass[128] = {};
+    GetClassNameW(window, klass, 128);
+    if (search->klass.empty() || lstrcmpiW(klass, search->klass.c_str()) == 0)
+        search->found.push_back(window);
     return TRUE;
+}
+
+std::wstring class_wanted(const char* window_class) {
+    return window_class ? to_utf16(window_class) : std::wstring();
 }
 
 }  // namespace
 
 // process_id 0: windows of every process.
 std::vector<HWND> top_windows(DWORD process_id, const char* window_class) {
-    WindowSearch search{process_id, window_class, {}};
+    WindowSearch search{process_id, class_wanted(window_class), {}};
     EnumWindows(collect_window, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -153,11 +160,11 @@ HWND wait_for_window(DWORD process_id, const std::function<bool(HWND)>& match,
 }
 
 HWND find_window_titled(const std::string& title) {
-    return FindWindowA(nullptr, title.c_str());
+    return FindWindowW(nullptr, to_utf16(title).c_str());
 }
 
 std::vector<HWND> children(HWND parent, const char* control_class) {
-    WindowSearch search{0, control_class, {}};
+    WindowSearch search{0, class_wanted(control_class), {}};
     EnumChildWindows(parent, collect_window, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
@@ -168,17 +175,23 @@ HWND child_with_text(HWND parent, const std::string& text) {
     return nullptr;
 }
 
+std::string class_of(HWND window) {
+    wchar_t klass[256] = {};
+    const int n = GetClassNameW(window, klass, 256);
+    return to_utf8(std::wstring(klass, n > 0 ? n : 0));
+}
+
 std::string text_of(HWND window) {
     wchar_t buffer[4096] = {};
     DWORD_PTR copied = 0;
     if (!SendMessageTimeoutW(window, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer),
                              SMTO_ABORTIFHUNG, 3000, &copied))
         return {};
-    return narrow(std::wstring(buffer, copied));
+    return to_utf8(std::wstring(buffer, copied));
 }
 
 bool set_text(HWND window, const std::string& text) {
-    const std::wstring wide = widen(text);
+    const std::wstring wide = to_utf16(text);
     DWORD_PTR result = 0;
     return SendMessageTimeoutW(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()),
                                SMTO_ABORTIFHUNG, 3000, &result) != 0;
@@ -209,8 +222,8 @@ void bring_to_front(HWND window) {
     std::this_thread::sleep_for(100ms);
 }
 
-void type_text(const std::string& ansi_text) {
-    for (wchar_t c : widen(ansi_text)) {
+void type_text(const std::string& text) {
+    for (wchar_t c : to_utf16(text)) {
         INPUT input[2]{};
         for (int i = 0; i < 2; ++i) {
             input[i].type = INPUT_KEYBOARD;
@@ -231,7 +244,42 @@ void press_key(WORD virtual_key, Duration hold) {
 }
 
 void click(HWND button) {
-    PostMessageA(button, BM_CLICK, 0, 0);
+    PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+std::optional<std::vector<std::string>> menu_items(HWND menu_window) {
+    // The hook goes on the menu's thread only: thread 0 would hook them all.
+    const DWORD thread = GetWindowThreadProcessId(menu_window, nullptr);
+    if (!thread) return std::nullopt;
+    wchar_t own_path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, own_path, MAX_PATH);
+    std::wstring probe_path = own_path;
+    probe_path.erase(probe_path.find_last_of(L'\\') + 1);
+    HMODULE probe = LoadLibraryW((probe_path + L"menu_probe.dll").c_str());
+    if (!probe) return std::nullopt;
+    auto* hook_proc = reinterpret_cast<HOOKPROC>(
+        reinterpret_cast<void*>(GetProcAddress(probe, "menu_probe_hook")));
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::string listing = to_utf8(temp) + "vh_menu_items.txt";
+    remove_tree(listing);
+    HHOOK hook = hook_proc ? SetWindowsHookExW(WH_CALLWNDPROC, hook_proc, probe, thread) : nullptr;
+    if (hook) {
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(menu_window, RegisterWindowMessageW(L"VarnholdeTestMenuItems"), 0, 0,
+                            SMTO_ABORTIFHUNG, 3000, &result);
+        UnhookWindowsHookEx(hook);
+    }
+    FreeLibrary(probe);
+    const auto bytes = read_file(listing);
+    if (!hook || !bytes) return std::nullopt;
+    std::wstring text(bytes->size() / sizeof(wchar_t), L'\0');
+    bytes->copy(reinterpret_cast<char*>(text.data()), text.size() * sizeof(wchar_t));
+    std::vector<std::string> items;
+    for (std::size_t start = 0, end; (end = text.find(L'\n', start)) != std::wstring::npos;
+         start = end + 1)
+        items.push_back(to_utf8(text.substr(start, end - start)));
+    return items;
 }
 
 void right_click_at(POINT point) {
@@ -265,6 +313,59 @@ std::optional<POINT> find_pixels(const RECT& area, bool (*match)(COLORREF)) {
     ReleaseDC(nullptr, screen);
     if (count == 0) return std::nullopt;
     return POINT{sum_x / count, sum_y / count};
+}
+
+std::set<HWND> visible_top_windows() {
+    std::set<HWND> shown;
+    for (HWND w : top_windows(0))
+        if (visible(w)) shown.insert(w);
+    return shown;
+}
+
+HWND wait_for_new_window(const std::set<HWND>& before, const std::string& mention,
+                         Duration timeout) {
+    HWND found = nullptr;
+    wait_until(
+        [&] {
+            for (HWND w : visible_top_windows()) {
+                if (before.count(w)) continue;
+                if (text_of(w).find(mention) != std::string::npos ||
+                    class_of(w).find(mention) != std::string::npos) {
+                    found = w;
+                    return true;
+                }
+            }
+            return false;
+        },
+        timeout);
+    return found;
+}
+
+void end_process_of(HWND window) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, owner)) {
+        TerminateProcess(process, 0);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+    }
+}
+
+std::optional<POINT> find_console_tray_icon() {
+    HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
+    if (!taskbar) return std::nullopt;
+    RECT r = screen_rect(taskbar);
+    r.left = std::max(r.left, r.right - 200L);
+    const auto cursor = find_pixels(r, [](COLORREF c) {
+        return GetRValue(c) > 180 && GetGValue(c) > 180 && GetBValue(c) < 90;
+    });
+    if (!cursor) return std::nullopt;
+    return POINT{cursor->x - 3, cursor->y - 3};
+}
+
+HWND wait_for_menu(DWORD process_id, Duration timeout) {
+    return wait_for_window(
+        process_id, [](HWND w) { return class_of(w) == "#32768" && visible(w); }, timeout);
 }
 
 std::vector<HWND> visible_windows_of_class(const char* window_class) {
@@ -322,8 +423,41 @@ COLORREF pixel_at(int x, int y) {
     return color;
 }
 
+void keep_for_comparison(const std::string& path, const std::string& name) {
+    make_dirs(shots_dir() + "\\files");
+    copy_file(path, shots_dir() + "\\files\\" + name);
+}
+
+namespace {
+
+// Entries of a folder, files or subfolders, without "." and "..".
+std::vector<std::string> entries(const std::string& folder, bool want_folders) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(to_utf16(folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = to_utf8(found.cFileName);
+        const bool is_folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (name != "." && name != ".." && is_folder == want_folders) names.push_back(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+std::vector<std::string> files_in(const std::string& folder) {
+    return entries(folder, false);
+}
+
+std::vector<std::string> folders_in(const std::string& folder) {
+    return entries(folder, true);
+}
+
 std::optional<std::string> read_file(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    HANDLE file = CreateFileW(to_utf16(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return std::nullopt;
     std::string content(GetFileSize(file, nullptr), '\0');
@@ -337,7 +471,7 @@ std::optional<std::string> read_file(const std::string& path) {
 }
 
 bool write_file(const std::string& path, const std::string& content) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE file = CreateFileW(to_utf16(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
@@ -349,58 +483,74 @@ bool write_file(const std::string& path, const std::string& content) {
 }
 
 bool copy_file(const std::string& from, const std::string& to) {
-    return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+    return CopyFileW(to_utf16(from).c_str(), to_utf16(to).c_str(), FALSE) != 0;
 }
 
 bool file_exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(to_utf16(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void make_dirs(const std::string& path) {
     for (size_t pos = path.find('\\', 3); ; pos = path.find('\\', pos + 1)) {
-        CreateDirectoryA(path.substr(0, pos).c_str(), nullptr);
+        CreateDirectoryW(to_utf16(path.substr(0, pos)).c_str(), nullptr);
         if (pos == std::string::npos) break;
     }
 }
 
 void remove_tree(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const std::wstring wide = to_utf16(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return;
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileA(path.c_str());
+        DeleteFileW(wide.c_str());
         return;
     }
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((wide + L"\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            const std::string name = found.cFileName;
+            const std::string name = to_utf8(found.cFileName);
             if (name != "." && name != "..") remove_tree(path + "\\" + name);
-        } while (FindNextFileA(search, &found));
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryA(path.c_str());
+    RemoveDirectoryW(wide.c_str());
 }
 
 std::optional<std::string> registry_string(HKEY root, const std::string& key,
                                            const std::string& value) {
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, to_utf16(key).c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
         return std::nullopt;
-    char data[1024] = {};
-    DWORD size = sizeof data - 1, type = 0;
-    const LONG status = RegQueryValueExA(opened, value.c_str(), nullptr, &type,
+    wchar_t data[1024] = {};
+    DWORD size = sizeof data - sizeof(wchar_t), type = 0;
+    const LONG status = RegQueryValueExW(opened, to_utf16(value).c_str(), nullptr, &type,
                                          reinterpret_cast<BYTE*>(data), &size);
     RegCloseKey(opened);
     if (status != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
-    return std::string(data);
+    return to_utf8(data);
+}
+
+bool set_registry_string(HKEY root, const std::string& key, const std::string& value,
+                         const std::string& data) {
+    HKEY created = nullptr;
+    if (RegCreateKeyExW(root, to_utf16(key).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        &created, nullptr) != ERROR_SUCCESS)
+        return false;
+    const std::wstring text = to_utf16(data);
+    const LONG status = RegSetValueExW(created, to_utf16(value).c_str(), 0, REG_SZ,
+                                       reinterpret_cast<const BYTE*>(text.c_str()),
+                                       static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(created);
+    return status == ERROR_SUCCESS;
 }
 
 void delete_registry_value(HKEY root, const std::string& key, const std::string& value) {
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS) return;
-    RegDeleteValueA(opened, value.c_str());
+    if (RegOpenKeyExW(root, to_utf16(key).c_str(), 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS)
+        return;
+    RegDeleteValueW(opened, to_utf16(value).c_str());
     RegCloseKey(opened);
 }
 

@@ -1,6 +1,10 @@
 // The end-to-end test driver: starts the real programs, finds their windows
 // and controls, reads texts and geometry, types keys with SendInput, clicks
 // buttons, and takes screenshots. Runs under Wine beside the programs.
+//
+// Texts are UTF-8 here and cross to Windows only through the W functions, so
+// that what a test sees does not depend on the ANSI code page of the Windows
+// it runs on: a control's text is what a screen reader would read.
 #pragma once
 
 #include <windows.h>
@@ -8,6 +12,7 @@
 #include <chrono>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,6 +20,10 @@ namespace vh::e2e {
 
 using namespace std::chrono_literals;
 using Duration = std::chrono::milliseconds;
+
+// UTF-8 <-> UTF-16, the only conversion the tests use.
+std::wstring to_utf16(const std::string& utf8);
+std::string to_utf8(const std::wstring& utf16);
 
 // Paths handed in by the test runner (Windows paths).
 std::string bin_dir();     // the Windows build folder
@@ -54,7 +63,8 @@ HWND find_window_titled(const std::string& title);
 std::vector<HWND> children(HWND parent, const char* control_class = nullptr);
 HWND child_with_text(HWND parent, const std::string& text);
 
-std::string text_of(HWND window);  // WM_GETTEXT, in the ANSI code page
+std::string class_of(HWND window);
+std::string text_of(HWND window);  // WM_GETTEXT through SendMessageTimeoutW
 bool set_text(HWND window, const std::string& text);
 RECT screen_rect(HWND window);
 RECT rect_in_parent(HWND control);
@@ -62,14 +72,34 @@ bool visible(HWND window);
 
 // Keyboard input to whatever window has the focus.
 void bring_to_front(HWND window);
-void type_text(const std::string& ansi_text);
+void type_text(const std::string& text);  // each character as KEYEVENTF_UNICODE
 void press_key(WORD virtual_key, Duration hold = 30ms);
 void click(HWND button);  // BM_CLICK, posted so a handler that ends the program cannot block
+
+// The item texts of the pop-up menu that a menu window (class "#32768") of
+// another process shows, a separator as an empty text; nothing when they
+// cannot be read. Read inside that process by menu_probe.dll.
+std::optional<std::vector<std::string>> menu_items(HWND menu_window);
 
 // Mouse input at a screen point: a right-button press and release.
 void right_click_at(POINT screen_point);
 // The centre of the pixels inside a screen rectangle whose colour matches.
 std::optional<POINT> find_pixels(const RECT& area, bool (*match)(COLORREF));
+
+// Visible top-level windows of every process.
+std::set<HWND> visible_top_windows();
+// A visible top-level window that was not there before, whose title or class
+// contains the text.
+HWND wait_for_new_window(const std::set<HWND>& before, const std::string& mention,
+                         Duration timeout = 15s);
+// Ends the process that owns the window.
+void end_process_of(HWND window);
+
+// The console's icon in the notification area: a yellow cursor on a navy
+// tile, at the taskbar's right end.
+std::optional<POINT> find_console_tray_icon();
+// The process's pop-up menu window, once it is shown.
+HWND wait_for_menu(DWORD process_id, Duration timeout = 5s);
 
 // Top-level windows of any process, of a class, that are visible.
 std::vector<HWND> visible_windows_of_class(const char* window_class);
@@ -80,8 +110,13 @@ void close_windows_of_class(const char* window_class);
 void screenshot(const std::string& name);
 // The colour of one screen pixel.
 COLORREF pixel_at(int x, int y);
+// A copy of a file the programs wrote, as shots_dir()\files\<name>: the test
+// command compares these between the runs in different code pages.
+void keep_for_comparison(const std::string& path, const std::string& name);
 
-// Files and registry, as the checks need them.
+// Files and registry, as the checks need them. Listings are sorted.
+std::vector<std::string> files_in(const std::string& folder);
+std::vector<std::string> folders_in(const std::string& folder);
 std::optional<std::string> read_file(const std::string& path);
 bool write_file(const std::string& path, const std::string& content);
 bool copy_file(const std::string& from, const std::string& to);
@@ -90,6 +125,8 @@ void make_dirs(const std::string& path);
 void remove_tree(const std::string& path);
 std::optional<std::string> registry_string(HKEY root, const std::string& key,
                                            const std::string& value);
+bool set_registry_string(HKEY root, const std::string& key, const std::string& value,
+                         const std::string& data);
 void delete_registry_value(HKEY root, const std::string& key, const std::string& value);
 
 }  // namespace vh::e2e

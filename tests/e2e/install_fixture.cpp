@@ -3,41 +3,14 @@
 #include <objbase.h>
 #include <shlobj.h>
 
-#include <algorithm>
 #include <thread>
 
 namespace vh::e2e {
 
 namespace {
 
-std::wstring wide(const std::string& ansi) {
-    const int n = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
-    std::wstring text(n, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, text.data(), n);
-    text.resize(n > 0 ? n - 1 : 0);
-    return text;
-}
-
-// Entries of a folder, files or subfolders, without "." and "..".
-std::vector<std::string> entries(const std::string& folder, bool want_folders) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::string name = found.cFileName;
-        const bool is_folder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        if (name != "." && name != ".." && is_folder == want_folders) names.push_back(name);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 bool is_console_band(HWND w) {
-    char klass[64] = {};
-    GetClassNameA(w, klass, sizeof klass);
-    return std::string(klass) == "VarnholdeConsole" && visible(w);
+    return class_of(w) == "VarnholdeConsole" && visible(w);
 }
 
 // Releases a COM interface when it goes out of scope.
@@ -51,14 +24,6 @@ struct ComRef {
 
 }  // namespace
 
-std::vector<std::string> files_in(const std::string& folder) {
-    return entries(folder, false);
-}
-
-std::vector<std::string> folders_in(const std::string& folder) {
-    return entries(folder, true);
-}
-
 void copy_tree(const std::string& from, const std::string& to) {
     make_dirs(to);
     for (const std::string& name : files_in(from)) copy_file(from + "\\" + name, to + "\\" + name);
@@ -69,17 +34,17 @@ std::optional<ShortcutTarget> resolve_shortcut(const std::string& lnk_path) {
     const HRESULT init = CoInitialize(nullptr);
     std::optional<ShortcutTarget> result;
     {
-        ComRef<IShellLinkA> link;
+        ComRef<IShellLinkW> link;
         ComRef<IPersistFile> file;
-        char path[MAX_PATH] = {}, working_dir[MAX_PATH] = {};
+        wchar_t path[MAX_PATH] = {}, working_dir[MAX_PATH] = {};
         if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                       IID_IShellLinkA, reinterpret_cast<void**>(&link.p))) &&
+                                       IID_IShellLinkW, reinterpret_cast<void**>(&link.p))) &&
             SUCCEEDED(link.p->QueryInterface(IID_IPersistFile,
                                              reinterpret_cast<void**>(&file.p))) &&
-            SUCCEEDED(file.p->Load(wide(lnk_path).c_str(), STGM_READ)) &&
+            SUCCEEDED(file.p->Load(to_utf16(lnk_path).c_str(), STGM_READ)) &&
             link.p->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH) == S_OK) {
             link.p->GetWorkingDirectory(working_dir, MAX_PATH);
-            result = ShortcutTarget{path, working_dir};
+            result = ShortcutTarget{to_utf8(path), to_utf8(working_dir)};
         }
     }
     if (SUCCEEDED(init)) CoUninitialize();

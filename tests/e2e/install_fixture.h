@@ -26,9 +26,6 @@ inline const std::string shell_folders =
 inline const std::string package_copy = "C:\\vh_package";
 }  // namespace product
 
-// Names of the files (not folders) and of the subfolders of a folder, sorted.
-std::vector<std::string> files_in(const std::string& folder);
-std::vector<std::string> folders_in(const std::string& folder);
 void copy_tree(const std::string& from, const std::string& to);
 
 // A shortcut file read through the Windows shell.

@@ -10,7 +10,7 @@ namespace {
 
 const std::string success_text = "Установка Varnholde 1.3 успешно завершена!";
 const std::string broken_package_text =
-    "Нарушена целостеость пакета установки, продолжение установки невозможно!";
+    "Нарушена целостность пакета установки, продолжение установки невозможно!";
 
 struct InstalledFile {
     const char* package_name;
@@ -65,9 +65,7 @@ HWND visible_top_window(DWORD process_id, const char* klass, const std::string& 
     return wait_for_window(
         process_id,
         [&](HWND w) {
-            char name[128] = {};
-            GetClassNameA(w, name, sizeof name);
-            return visible(w) && (!klass || std::string(name) == klass) &&
+            return visible(w) && (!klass || class_of(w) == klass) &&
                    (title.empty() || text_of(w) == title);
         },
         timeout);
@@ -104,7 +102,7 @@ void InstallLifecycle::install() {
     ASSERT_NO_FATAL_FAILURE(start_setup());
     EXPECT_NE(wait_for_child(setup_window, "Установка Varnholde 1.3"), nullptr);
     EXPECT_NE(wait_for_child(setup_window,
-                             "Удалите предидущую версию программы, если таковая есть и нажмите "
+                             "Удалите предыдущую версию программы, если таковая есть и нажмите "
                              "кнопку далее."),
               nullptr);
     HWND next = wait_for_child(setup_window, "Далее>>");
@@ -219,10 +217,11 @@ void InstallLifecycle::uninstall(const ShortcutTarget& uninstaller) {
     screenshot("install_4_uninstall_asking");
 
     click(yes);
-    ASSERT_NE(wait_for_child(form, "Удаление Varnholde 1.3 успешно завершена.", 60s), nullptr)
-        << "the uninstaller did not finish";
-    HWND exit = child_with_text(form, "Выход");
-    ASSERT_NE(exit, nullptr);
+    // "Нет" becomes "Выход" when the run ends, finished or stopped.
+    HWND exit = wait_for_child(form, "Выход", 60s);
+    ASSERT_NE(exit, nullptr) << "the uninstaller did not finish";
+    EXPECT_NE(child_with_text(form, "Удаление Varnholde 1.3 успешно завершено."), nullptr)
+        << "the window shows: " << texts_of(form);
     screenshot("install_5_uninstall_done");
     // While the uninstaller runs, its batch waits to delete it.
     EXPECT_TRUE(file_exists(product::dir + "\\Uninstall.exe"));
@@ -258,7 +257,7 @@ TEST_F(InstallLifecycle, InstallUseAndUninstallLeaveOnlyTheEmptyFolderAndTheRunV
 // A package without the uninstaller: the error window, and no trace of an
 // installation anywhere.
 TEST_F(InstallTest, BrokenPackageShowsTheErrorAndChangesNothing) {
-    ASSERT_TRUE(DeleteFileA((product::package_copy + "\\Principial_un._x_").c_str()));
+    ASSERT_TRUE(DeleteFileW(to_utf16(product::package_copy + "\\Principial_un._x_").c_str()));
     const auto run_value_before = registry_string(HKEY_LOCAL_MACHINE, product::run_key,
                                                    product::run_value);
     ASSERT_NO_FATAL_FAILURE(start_setup());

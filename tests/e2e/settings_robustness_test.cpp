@@ -81,7 +81,7 @@ protected:
         if (!write_file(settings_file, file)) return std::nullopt;
         start_console();
         if (HasFatalFailure()) return std::nullopt;
-        PostMessageA(band, WM_CLOSE, 0, 0);
+        PostMessageW(band, WM_CLOSE, 0, 0);
         EXPECT_TRUE(console.wait_exit(10s)) << "the console did not end";
         return read_file(settings_file);
     }

@@ -16,6 +16,7 @@ const std::string uninstaller = dir + "\\Uninstall.exe";
 const std::string batch = dir + "\\Del_Unin.bat";
 const std::string decoy_dir = "C:\\vh_decoy";
 const std::string run_key = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const std::string completed = "Удаление Varnholde 1.3 успешно завершено.";
 const std::string shell_folders =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
@@ -26,11 +27,11 @@ std::string start_menu_folder() {
 
 // Every file and directory below a folder, with the files' contents.
 void collect(const std::string& path, std::map<std::string, std::string>& out) {
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW(to_utf16(path + "\\*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;
     do {
-        const std::string name = found.cFileName;
+        const std::string name = to_utf8(found.cFileName);
         if (name == "." || name == "..") continue;
         const std::string full = path + "\\" + name;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
@@ -39,7 +40,7 @@ void collect(const std::string& path, std::map<std::string, std::string>& out) {
         } else {
             out[full] = read_file(full).value_or("?");
         }
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
 }
 
@@ -73,12 +74,8 @@ protected:
             write_file(start_menu_folder() + link, "shortcut");
         make_dirs(decoy_dir);
         write_file(decoy_dir + "\\Uninstall.exe", "not ours");
-        HKEY key = nullptr;
-        RegCreateKeyA(HKEY_LOCAL_MACHINE, run_key.c_str(), &key);
-        const char data[] = "C:\\Tessarimondale\\Varnholde\\Varnholde.exe";
-        RegSetValueExA(key, "Varnholde", 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
-                       sizeof data);
-        RegCloseKey(key);
+        set_registry_string(HKEY_LOCAL_MACHINE, run_key, "Varnholde",
+                            "C:\\Tessarimondale\\Varnholde\\Varnholde.exe");
     }
     void TearDown() override { program.kill(); }
 
@@ -118,8 +115,9 @@ TEST_F(UninstallTest, NoLeavesEverythingAndYesRemovesTheProductThenItself) {
     start();
     ASSERT_NE(button("Да"), nullptr);
     click(button("Да"));
-    ASSERT_TRUE(wait_until([&] { return shows("Удаление Varnholde 1.3 успешно завершена."); }, 20s))
-        << message();
+    // "Нет" becomes "Выход" when the run ends, finished or stopped.
+    ASSERT_TRUE(wait_until([&] { return button("Выход") != nullptr; }, 20s)) << message();
+    EXPECT_EQ(message(), completed);
     screenshot("uninstall_done");
     for (const std::string& gone :
          {dir + "\\Alliases", dir + "\\Skins", dir + "\\Varnholde.exe", dir + "\\us_param.par",
@@ -145,7 +143,7 @@ TEST_F(UninstallTest, NoLeavesEverythingAndYesRemovesTheProductThenItself) {
 
 TEST_F(UninstallTest, AReadOnlySkinStopsTheRunNamesItAndASecondRunFinishes) {
     const std::string stuck = dir + "\\Skins\\skin_ 3.jpg";
-    SetFileAttributesA(stuck.c_str(), FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(to_utf16(stuck).c_str(), FILE_ATTRIBUTE_READONLY);
     start();
     click(button("Да"));
     ASSERT_TRUE(wait_until([&] { return button("Выход") != nullptr; }, 20s)) << message();
@@ -163,11 +161,12 @@ TEST_F(UninstallTest, AReadOnlySkinStopsTheRunNamesItAndASecondRunFinishes) {
     click(button("Выход"));
     ASSERT_TRUE(program.wait_exit(10s));
 
-    SetFileAttributesA(stuck.c_str(), FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(to_utf16(stuck).c_str(), FILE_ATTRIBUTE_NORMAL);
     start();
     click(button("Да"));
-    ASSERT_TRUE(wait_until([&] { return shows("Удаление Varnholde 1.3 успешно завершена."); }, 20s))
-        << message();
+    // "Нет" becomes "Выход" when the run ends, finished or stopped.
+    ASSERT_TRUE(wait_until([&] { return button("Выход") != nullptr; }, 20s)) << message();
+    EXPECT_EQ(message(), completed);
     EXPECT_FALSE(file_exists(dir + "\\Skins"));
     EXPECT_FALSE(file_exists(dir + "\\Varnholde.exe"));
     EXPECT_FALSE(file_exists(start_menu_folder()));
