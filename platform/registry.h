@@ -42,7 +42,7 @@ public:
                            const char* data, std::uint32_t size) = 0;
     // RegCloseKey.
     virtual long close_key(RegKey key) = 0;
-    // RegDeleteValueA: used by tests to restore a clean state.
+    // RegDeleteValueA.
     virtual long delete_value(RegKey key, const std::string& name) = 0;
 };
 

@@ -8,6 +8,8 @@
 #include "platform/win32/routed_window_proc.h"
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/win_registry.h"
+#include "platform/win32/win_running_console.h"
+#include "platform/win32/win_shell_folders.h"
 #include "platform/win32/win_system.h"
 #include "shared/gradient_paint_win.h"
 #include "shared/window_util_win.h"
@@ -189,13 +191,17 @@ void Form1::Command2_Click() {
     WinFileSystem fs;
     WinRegistry registry;
     WinProcessStarter processes;
+    WinRunningConsole console;
+    WinShellFolders shell;
     const UninstallSystem system{fs,
                                  registry,
                                  processes,
                                  own_directory(),
                                  own_file_name(),
                                  system_directory() + "\\cmd.exe",
-                                 ansi_to_oem};
+                                 ansi_to_oem,
+                                 &console,
+                                 &shell};
     run_uninstall(system, *this);
 }
 
