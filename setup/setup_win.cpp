@@ -11,6 +11,7 @@
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/win_handle.h"
 #include "platform/win32/win_registry.h"
+#include "platform/win32/win_shell_folders.h"
 #include "setup/error_dialog_win.h"
 #include "setup/install_procedure.h"
 #include "shared/gradient_paint_win.h"
@@ -205,7 +206,8 @@ void SetupWindow::Command1_Click() {
     installing_ = true;
     WinFileSystem fs;
     WinRegistry registry;
-    run_installation(fs, registry, *this, program_folder());
+    WinShellFolders shell;
+    run_installation(fs, registry, *this, program_folder(), &shell);
 }
 
 void SetupWindow::Command2_Click() {
