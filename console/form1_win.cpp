@@ -9,13 +9,15 @@
 #include "console/module1.h"
 #include "console/module1_win.h"
 #include "console/settings.h"
+#include "console/single_console_win.h"
 #include "console/window_text_win.h"
+#include "platform/running_console.h"
 
 namespace vh {
 
 namespace {
 
-constexpr char window_class[] = "VarnholdeConsole";
+constexpr const char* window_class = console_window_class;
 constexpr UINT_PTR timer_id = 1;
 constexpr int input_id = 10;
 constexpr int first_label_id = 20;
@@ -167,7 +169,24 @@ void Form1::on_command(int id) {
     }
 }
 
+// Messages registered by name, which a switch cannot name: a second start
+// of the console asks this one to show itself; a re-created taskbar (after
+// Explorer restarted) has lost the icon, which is added again.
+bool Form1::on_registered_message(UINT message) {
+    if (message == show_console_message()) {
+        set_visible(true);
+        SetForegroundWindow(window_);
+        return true;
+    }
+    if (message == taskbar_created_message()) {
+        add_tray_icon(window_, icon_);
+        return true;
+    }
+    return false;
+}
+
 LRESULT Form1::handle(UINT message, WPARAM w, LPARAM l) {
+    if (on_registered_message(message)) return 0;
     switch (message) {
         case WM_ERASEBKGND: on_erase_background(reinterpret_cast<HDC>(w)); return 1;
         case WM_DRAWITEM: on_draw_label(*reinterpret_cast<DRAWITEMSTRUCT*>(l)); return TRUE;
