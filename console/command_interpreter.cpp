@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "console/number_reader.h"
+#include "console/settings.h"
 
 namespace vh {
 
@@ -143,8 +144,8 @@ CommandInterpreter::Flow CommandInterpreter::open_interval(const std::string& li
     return Flow::next;
 }
 
-// Any code is stored; codes outside the table colour like code 1. A number
-// too large for 16 bits leaves the colour as it was.
+// Any code the settings file can keep (-9 to 9) is taken; codes outside the
+// table colour like code 1. Any other number is refused and the colour stays.
 CommandInterpreter::Flow CommandInterpreter::font_color(const std::string& line) {
     std::string argument;
     if (!split(line, "con_fontcolor", argument)) return Flow::next;
@@ -153,16 +154,20 @@ CommandInterpreter::Flow CommandInterpreter::font_color(const std::string& line)
         status_text_ = number_text(color);
         return Flow::next;
     }
-    status_text_.clear();
-    if (const auto code = read_int16(argument)) {
-        color = *code;
-        view_.set_text_color(color_for_code(color));
+    const double code = read_number(argument);
+    if (!fits_digit_field(code)) {
+        status_text_ = invalid_value_status;
+        return Flow::next;
     }
+    status_text_.clear();
+    color = static_cast<std::int16_t>(code);
+    view_.set_text_color(color_for_code(color));
     return Flow::next;
 }
 
 // The skin number and path keep their new values even when the picture is
-// missing. A number too large for 16 bits leaves the skin as it was.
+// missing. A number the settings file cannot keep (outside -9 to 9) is
+// refused and the skin stays.
 CommandInterpreter::Flow CommandInterpreter::skin(const std::string& line) {
     std::string argument;
     if (!split(line, "con_skin", argument)) return Flow::next;
@@ -171,11 +176,14 @@ CommandInterpreter::Flow CommandInterpreter::skin(const std::string& line) {
         status_text_ = number_text(settings.skin_number);
         return Flow::next;
     }
+    const double number = read_number(argument);
+    if (!fits_digit_field(number)) {
+        status_text_ = invalid_value_status;
+        return Flow::next;
+    }
     status_text_.clear();
-    const auto number = read_int16(argument);
-    if (!number) return Flow::next;
-    settings.skin_number = *number;
-    settings.skin_path = skin_path_prefix + number_text(*number) + ".jpg";
+    settings.skin_number = static_cast<std::int16_t>(number);
+    settings.skin_path = skin_path_prefix + number_text(settings.skin_number) + ".jpg";
     trap_armed_ = true;
     switch (view_.load_skin(settings.skin_path)) {
         case LoadResult::ok: return Flow::next;

@@ -17,6 +17,7 @@ inline constexpr int enter_key = 13;
 inline constexpr int tab_key = 9;
 inline constexpr const char* file_not_found_status = " >>ОШИБКА: ФАЙЛ НЕ НАЙДЕН";
 inline constexpr const char* invalid_name_status = " >>ОШИБКА: НЕДОПУСТИМОЕ ИМЯ";
+inline constexpr const char* invalid_value_status = " >>ОШИБКА: НЕДОПУСТИМОЕ ЗНАЧЕНИЕ";
 
 // List1: the words Tab completes, in the order the completion scan tries them.
 inline constexpr const char* command_words[] = {

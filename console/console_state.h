@@ -39,6 +39,7 @@ struct ConsoleState {
     std::int16_t history_pos = 0;
     std::int16_t twips_x = 15;
     std::string win_dir;
+    bool f12_down = false;  // F12 was down at the previous tick of Timer1
 };
 
 // A number as the programs write it: a blank before 0 and above, a minus

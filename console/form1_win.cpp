@@ -9,6 +9,8 @@
 #include "console/module1.h"
 #include "console/module1_win.h"
 #include "console/settings.h"
+#include "console/single_console_win.h"
+#include "platform/running_console.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/window_text.h"
 
@@ -16,7 +18,7 @@ namespace vh {
 
 namespace {
 
-constexpr wchar_t window_class[] = L"VarnholdeConsole";
+const std::wstring window_class = to_wide(console_window_class);
 constexpr UINT_PTR timer_id = 1;
 constexpr int input_id = 10;
 constexpr int first_label_id = 20;
@@ -51,11 +53,11 @@ bool Form1::create(HINSTANCE instance, int show_command) {
     wc.hIcon = icon_;
     wc.hIconSm = icon_;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = window_class;
+    wc.lpszClassName = window_class.c_str();
     if (!RegisterClassExW(&wc)) return false;
 
     // A band without caption or taskbar button, with a one-pixel border.
-    window_ = CreateWindowExW(WS_EX_TOOLWINDOW, window_class, L"", WS_POPUP | WS_BORDER | WS_CLIPCHILDREN,
+    window_ = CreateWindowExW(WS_EX_TOOLWINDOW, window_class.c_str(), L"", WS_POPUP | WS_BORDER | WS_CLIPCHILDREN,
                               0, 0, 0, 0, nullptr, nullptr, instance, this);
     if (!window_) return false;
     Form_Load();
@@ -168,7 +170,24 @@ void Form1::on_command(int id) {
     }
 }
 
+// Messages registered by name, which a switch cannot name: a second start
+// of the console asks this one to show itself; a re-created taskbar (after
+// Explorer restarted) has lost the icon, which is added again.
+bool Form1::on_registered_message(UINT message) {
+    if (message == show_console_message()) {
+        set_visible(true);
+        SetForegroundWindow(window_);
+        return true;
+    }
+    if (message == taskbar_created_message()) {
+        add_tray_icon(window_, icon_);
+        return true;
+    }
+    return false;
+}
+
 LRESULT Form1::handle(UINT message, WPARAM w, LPARAM l) {
+    if (on_registered_message(message)) return 0;
     switch (message) {
         case WM_ERASEBKGND: on_erase_background(reinterpret_cast<HDC>(w)); return 1;
         case WM_DRAWITEM: on_draw_label(*reinterpret_cast<DRAWITEMSTRUCT*>(l)); return TRUE;

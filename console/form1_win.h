@@ -51,6 +51,7 @@ private:
     void attach(HWND window) { window_ = window; }
     static LRESULT CALLBACK input_proc(HWND input, UINT message, WPARAM w, LPARAM l);
     LRESULT handle(UINT message, WPARAM w, LPARAM l);
+    bool on_registered_message(UINT message);
 
     void Form_Load();
     void Form_Unload();

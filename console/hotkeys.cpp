@@ -14,7 +14,14 @@ void recall(ConsoleState& state, ConsoleView& view) {
 }  // namespace
 
 void Timer1_Timer(ConsoleState& state, ConsoleView& view, KeyState& keys) {
-    if (keys.pressed(vk::f12)) view.set_visible(!view.visible());
+    // F12 toggles once per press: at the first tick that sees it down, or
+    // that learns it went down and up again since the previous tick. While
+    // it stays down nothing more happens, and a key seen down at the previous
+    // tick counts as the same press even when the "pressed since" bit is set
+    // again: the keyboard's auto-repeat sets it while the key is held.
+    const KeySample f12 = keys.sample(vk::f12);
+    if (!state.f12_down && (f12.down || f12.pressed_since)) view.set_visible(!view.visible());
+    state.f12_down = f12.down;
 
     // Every key is queried at every tick, so that a press made while the
     // band is hidden does not act later when it is shown.

@@ -9,8 +9,9 @@
 
 namespace vh {
 
-// One tick of Timer1: F12 toggles the band; while it is shown, Up and Down
-// bring history lines back into the input line.
+// One tick of Timer1: a press of F12 toggles the band once, however long it
+// is held and however short the interval; while the band is shown, Up and
+// Down bring history lines back into the input line at every tick.
 void Timer1_Timer(ConsoleState& state, ConsoleView& view, KeyState& keys);
 
 // The icon's callback arrives as a left-button press whose coordinates carry

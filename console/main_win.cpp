@@ -3,8 +3,12 @@
 #include <ole2.h>
 
 #include "console/form1_win.h"
+#include "console/single_console_win.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
+    // A console already running in this session is shown instead.
+    vh::SingleConsole single;
+    if (!single.claim()) return 0;
     OleInitialize(nullptr);  // JPEG skins are decoded by the OLE picture loader
     vh::Form1 form;
     if (!form.create(instance, show_command)) return 1;

@@ -12,13 +12,42 @@ namespace {
 
 constexpr std::size_t line_length = 53;
 constexpr std::size_t skin_path_length = 45;
-constexpr std::size_t skin_digit_index = 40;   // 41st character of the skin path
-constexpr std::size_t color_digit_index = 46;  // 7th character from the line's end
-constexpr std::size_t interval_index = 48;     // the last five characters
+constexpr std::size_t skin_digit_index = 40;  // 41st character of the skin path
+// The colour digit is the 7th character from the line's end, its sign the
+// 8th; the interval is read from the last five characters.
+constexpr std::size_t color_from_end = 7;
+constexpr std::size_t interval_digits = 5;
 constexpr std::size_t interval_width = 6;
+// The file written when no skin was ever chosen: the colour field, the
+// interval field and CR LF, without any skin path.
+constexpr std::size_t no_skin_file_length = 10;
 
-std::int16_t digit_value(char c) {
-    return std::isdigit(static_cast<unsigned char>(c)) ? static_cast<std::int16_t>(c - '0') : 0;
+bool is_digit(char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+// A one-digit number as the writer puts it: the digit, after a blank or a
+// minus sign. Any other character where the digit belongs reads as 0.
+std::int16_t signed_digit(char sign, char digit) {
+    const auto value = static_cast<std::int16_t>(is_digit(digit) ? digit - '0' : 0);
+    return sign == '-' ? static_cast<std::int16_t>(-value) : value;
+}
+
+std::int16_t color_of(const std::string& line) {
+    const std::size_t at = line.size() - color_from_end;
+    return signed_digit(line[at - 1], line[at]);
+}
+
+std::string interval_field_of(const std::string& line) {
+    return line.substr(line.size() - interval_digits);
+}
+
+// The short file holds exactly what the writer gives for an empty skin path.
+bool is_no_skin_file(const std::string& text) {
+    if (text.size() != no_skin_file_length || text.compare(8, 2, "\r\n") != 0) return false;
+    std::int16_t interval = 0;
+    return (text[0] == ' ' || text[0] == '-') && is_digit(text[1]) &&
+           parse_interval_field(interval_field_of(text.substr(0, 8)), interval);
 }
 
 std::string temporary_path_for(const std::string& path) {
@@ -64,18 +93,29 @@ SettingsOutcome load_settings(FileSystem& fs, ConsoleView& view, Settings& setti
         default: return SettingsOutcome::unreadable;
     }
     settings.settings_text = cp1251_to_utf8(text);
+    if (is_no_skin_file(text)) {
+        // No picture to load: the designed black background stays.
+        const std::string line = text.substr(0, text.size() - 2);
+        settings.skin_path.clear();
+        settings.skin_number = 0;
+        settings.font_color = color_of(line);
+        view.set_text_color(color_for_code(settings.font_color));
+        parse_interval_field(interval_field_of(line), settings.open_interval);
+        view.set_timer_interval(settings.open_interval);
+        return SettingsOutcome::applied;
+    }
     if (text.size() != settings_file_length) return SettingsOutcome::wrong_length;
 
     const std::string line = text.substr(0, line_length);
     settings.skin_path = cp1251_to_utf8(line.substr(0, skin_path_length));
-    settings.skin_number = digit_value(line[skin_digit_index]);
+    settings.skin_number = signed_digit(line[skin_digit_index - 1], line[skin_digit_index]);
     const LoadResult skin = view.load_skin(settings.skin_path);
 
-    settings.font_color = digit_value(line[color_digit_index]);
+    settings.font_color = color_of(line);
     view.set_text_color(color_for_code(settings.font_color));
 
     std::int16_t interval = 0;
-    if (!parse_interval_field(line.substr(interval_index), interval))
+    if (!parse_interval_field(interval_field_of(line), interval))
         return SettingsOutcome::bad_interval;
     settings.open_interval = interval;
     view.set_timer_interval(interval);
@@ -83,6 +123,10 @@ SettingsOutcome load_settings(FileSystem& fs, ConsoleView& view, Settings& setti
     if (skin == LoadResult::file_not_found) return SettingsOutcome::skin_missing;
     if (skin == LoadResult::failed) return SettingsOutcome::skin_unusable;
     return SettingsOutcome::applied;
+}
+
+bool fits_digit_field(double value) {
+    return value >= -9 && value <= 9;
 }
 
 bool may_write_at_unload(SettingsOutcome outcome) {

@@ -2,6 +2,8 @@
 // of the skin path, the colour code and the right-aligned timer interval.
 // The file is Windows-1251, one byte a character: its lengths and positions
 // are those bytes, whatever the path holds.
+// When no skin was ever chosen the skin path is empty and the file is the
+// 10 characters of the other two fields and CR LF.
 #pragma once
 
 #include <string>
@@ -18,7 +20,7 @@ enum class SettingsOutcome {
     applied,       // skin, colour and interval taken from the file
     no_file,       // nothing read: the designed look stays
     unreadable,    // the file exists but cannot be read
-    wrong_length,  // not 55 characters: rejected as a whole
+    wrong_length,  // neither 55 characters nor a file without skin: rejected as a whole
     skin_missing,  // colour and interval applied, the picture is not there
     skin_unusable, // colour and interval applied, the picture did not load
     bad_interval,  // skin and colour applied, the interval field is no number
@@ -26,7 +28,8 @@ enum class SettingsOutcome {
 
 // Reads the file at start-up and applies what it holds to the window. What
 // is not read keeps the designed value, so that what the next unload writes
-// is what the console showed.
+// is what the console showed. A one-digit number is read with its sign, so
+// that every value the commands accept comes back as it was written.
 SettingsOutcome load_settings(FileSystem& fs, ConsoleView& view, Settings& settings,
                               const std::string& path = settings_path);
 
@@ -44,6 +47,10 @@ std::string format_settings(const Settings& settings);
 // interrupted write never loses the user's settings. Failure changes nothing.
 FsError save_settings(FileSystem& fs, const Settings& settings,
                       const std::string& path = settings_path);
+
+// Whether a colour code or skin number can be kept in the file: each has
+// room for one digit and the blank or minus sign before it, so -9 to 9.
+bool fits_digit_field(double value);
 
 // The interval field: digits with blanks around, as a 16-bit number.
 bool parse_interval_field(const std::string& field, std::int16_t& value);

@@ -31,16 +31,15 @@ bool plain_digits(const std::string& s) {
     return s == "0" || s[0] != '0';
 }
 
-// The layout a well-formed file has: the skins prefix, a blank and a digit,
-// ".jpg", a blank and the colour digit, the interval right-aligned in six
-// characters after at least one blank (minus sign for a negative one), CR LF.
-bool well_formed(const std::string& f) {
-    if (f.size() != settings_file_length) return false;
-    if (f.compare(0, 39, skin_path_prefix) != 0) return false;
-    if (f[39] != ' ' || !is_digit(f[40]) || f.compare(41, 4, ".jpg") != 0) return false;
-    if (f[45] != ' ' || !is_digit(f[46])) return false;
-    if (f.compare(53, 2, "\r\n") != 0) return false;
-    const std::string field = f.substr(47, 6);
+// A one-digit number as the writer puts it: a blank or, before 1 to 9, a
+// minus sign, then the digit.
+bool written_digit(char sign, char digit) {
+    return is_digit(digit) && (sign == ' ' || (sign == '-' && digit != '0'));
+}
+
+// The interval right-aligned in six characters after at least one blank
+// (minus sign for a negative one).
+bool written_interval(const std::string& field) {
     const std::size_t start = field.find_first_not_of(' ');
     if (start == std::string::npos || start == 0) return false;
     std::string number = field.substr(start);
@@ -48,6 +47,21 @@ bool well_formed(const std::string& f) {
     if (negative) number.erase(0, 1);
     if (!plain_digits(number) || (negative && number == "0")) return false;
     return std::stol(number) <= 32767;
+}
+
+// The layouts the writer gives: the skins prefix, the skin digit, ".jpg",
+// the colour digit, the interval, CR LF; or, without a skin, the colour
+// digit, the interval and CR LF.
+bool well_formed(const std::string& f) {
+    if (f.size() == 10)
+        return written_digit(f[0], f[1]) && written_interval(f.substr(2, 6)) &&
+               f.compare(8, 2, "\r\n") == 0;
+    if (f.size() != settings_file_length) return false;
+    if (f.compare(0, 39, skin_path_prefix) != 0) return false;
+    if (!written_digit(f[39], f[40]) || f.compare(41, 4, ".jpg") != 0) return false;
+    if (!written_digit(f[45], f[46])) return false;
+    if (f.compare(53, 2, "\r\n") != 0) return false;
+    return written_interval(f.substr(47, 6));
 }
 
 // The interval field read by its rule: blanks around an optionally signed
@@ -73,18 +87,35 @@ std::string signed_text(long value) {
     return (value >= 0 ? " " : "") + std::to_string(value);
 }
 
-// What unload writes after a start that read `file` (no command between):
-// the designed look when the file was missing or of the wrong length;
-// otherwise the skin path as read, the colour digit (0 for any other
-// character) and the interval, or the designed 200 when it is no number.
-std::string expected_after(const File& file) {
-    if (!file || file->size() != settings_file_length) return designed_file;
-    const std::string& f = *file;
-    const long color = is_digit(f[46]) ? f[46] - '0' : 0;
-    const long interval = interval_of(f.substr(48, 5)).value_or(200);
+// The colour field's digit, with its sign: 0 for any other character.
+long color_of(char sign, char digit) {
+    const long value = is_digit(digit) ? digit - '0' : 0;
+    return sign == '-' ? -value : value;
+}
+
+std::string interval_text(long interval) {
     std::string field = signed_text(interval);
     field.insert(0, 6 - field.size(), ' ');
-    return f.substr(0, 45) + signed_text(color) + field + "\r\n";
+    return field;
+}
+
+// What unload writes after a start that read `file` (no command between):
+// for a file of 10 characters with the colour field, an interval and CR LF,
+// those two fields; for one of 55 characters, the skin path as read, the
+// colour digit with its sign (0 for any other character) and the interval,
+// or the designed 200 when it is no number; otherwise the designed look.
+std::string expected_after(const File& file) {
+    if (!file) return designed_file;
+    const std::string& f = *file;
+    if (f.size() == 10 && (f[0] == ' ' || f[0] == '-') && is_digit(f[1]) &&
+        f.compare(8, 2, "\r\n") == 0) {
+        if (const auto interval = interval_of(f.substr(3, 5)))
+            return signed_text(color_of(f[0], f[1])) + interval_text(*interval) + "\r\n";
+    }
+    if (f.size() != settings_file_length) return designed_file;
+    const long interval = interval_of(f.substr(48, 5)).value_or(200);
+    return f.substr(0, 45) + signed_text(color_of(f[45], f[46])) + interval_text(interval) +
+           "\r\n";
 }
 
 struct Run {

@@ -32,11 +32,19 @@ constexpr int down = 40;
 constexpr int f12 = 123;
 }  // namespace vk
 
+// The two facts GetAsyncKeyState gives about a key.
+struct KeySample {
+    bool down = false;           // held down now
+    bool pressed_since = false;  // went down since the previous query
+};
+
 class KeyState {
 public:
     virtual ~KeyState() = default;
     // True when the key is down now or was pressed since the last query.
     virtual bool pressed(int virtual_key) = 0;
+    // The same query with both facts apart.
+    virtual KeySample sample(int virtual_key) = 0;
 };
 
 // ExitWindowsEx flags.

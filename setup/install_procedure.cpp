@@ -43,8 +43,9 @@ constexpr const char* skins_prefix = "C:\\Tessarimondale\\Varnholde\\Skins\\skin
 
 class Installation {
 public:
-    Installation(FileSystem& fs, Registry& registry, InstallerView& view, std::string package)
-        : fs_(fs), registry_(registry), view_(view), package_(std::move(package)) {}
+    Installation(FileSystem& fs, Registry& registry, InstallerView& view, std::string package,
+                 ShellFolders* shell)
+        : fs_(fs), registry_(registry), view_(view), package_(std::move(package)), shell_(shell) {}
 
     InstallResult run() {
         view_.set_next_visible(false);
@@ -137,10 +138,12 @@ private:
     }
 
     // An existing folder is an earlier installation's: its files are replaced.
+    // The registry names the Programs folder, or else the shell does.
     bool make_start_menu_folder() {
-        start_menu_ = getstring(registry_, hkey_local_machine, shell_folders_key,
-                                "Common Programs") +
-                      "\\Varnholde";
+        std::string programs =
+            getstring(registry_, hkey_local_machine, shell_folders_key, "Common Programs");
+        if (programs.empty() && shell_) programs = shell_->common_programs();
+        start_menu_ = programs + "\\Varnholde";
         view_.set_status_text(folder_prefix + start_menu_);
         const FsError e = fs_.create_directory(start_menu_);
         if (e != FsError::ok && e != FsError::already_exists) return fail_folder(start_menu_, e);
@@ -210,6 +213,7 @@ private:
     Registry& registry_;
     InstallerView& view_;
     const std::string package_;
+    ShellFolders* shell_;
     std::string start_menu_;
     float progress_ = 0;
 };
@@ -240,8 +244,8 @@ std::string failure_reason(FsError error) {
 }
 
 InstallResult run_installation(FileSystem& fs, Registry& registry, InstallerView& view,
-                               const std::string& package_dir) {
-    return Installation(fs, registry, view, package_dir).run();
+                               const std::string& package_dir, ShellFolders* shell) {
+    return Installation(fs, registry, view, package_dir, shell).run();
 }
 
 }  // namespace vh

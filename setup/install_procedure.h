@@ -10,6 +10,7 @@
 
 #include "platform/file_system.h"
 #include "platform/registry.h"
+#include "platform/shell_folders.h"
 
 namespace vh {
 
@@ -64,7 +65,10 @@ float progress_step(float value);
 std::string failure_reason(FsError error);
 
 // package_dir: the folder that holds Setup.exe, without a trailing backslash.
+// shell: asked for the Start menu's Programs folder when the registry's
+// "Common Programs" is empty; without it (or when it cannot say either) the
+// shortcuts go to "\Varnholde" on the current drive.
 InstallResult run_installation(FileSystem& fs, Registry& registry, InstallerView& view,
-                               const std::string& package_dir);
+                               const std::string& package_dir, ShellFolders* shell = nullptr);
 
 }  // namespace vh

@@ -11,6 +11,7 @@
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/win_handle.h"
 #include "platform/win32/win_registry.h"
+#include "platform/win32/win_shell_folders.h"
 #include "platform/win32/win_system.h"
 #include "platform/win32/window_text.h"
 #include "setup/error_dialog_win.h"
@@ -197,7 +198,8 @@ void SetupWindow::Command1_Click() {
     installing_ = true;
     WinFileSystem fs;
     WinRegistry registry;
-    run_installation(fs, registry, *this, own_directory());
+    WinShellFolders shell;
+    run_installation(fs, registry, *this, own_directory(), &shell);
 }
 
 void SetupWindow::Command2_Click() {

@@ -1,10 +1,11 @@
 #include "uninstall/uninstall_procedure.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
+#include "platform/names.h"
 #include "platform/text_codec.h"
-
 #include "shared/registry_strings.h"
 #include "uninstall/uninstall_texts.h"
 
@@ -20,6 +21,9 @@ struct Stage {
     bool shows_text;      // Label2 names each file and the removed directory
     bool keeps_uninstaller;
     bool last;  // sets the bar to 100 instead of adding 16.6
+    // A folder that may be the user's own: only the installer's shortcuts
+    // are deleted, and the folder is removed only when that empties it.
+    bool only_shortcuts = false;
 };
 
 std::vector<Stage> product_stages() {
@@ -33,13 +37,49 @@ std::vector<Stage> product_stages() {
     };
 }
 
-// The Start-menu folder is looked up only when its stage is reached.
-Stage start_menu_stage(Registry& registry) {
+// The Start-menu folder is looked up only when its stage is reached: the
+// registry first, then the shell. Without either, the installer put the
+// shortcuts into "\Varnholde" on the current drive, which may well be a
+// folder of the user's.
+Stage start_menu_stage(Registry& registry, ShellFolders* shell) {
     using namespace uninstall_path;
-    const std::string folder =
-        getstring(registry, hkey_local_machine, shell_folders_key, common_programs) +
-        start_menu_folder;
-    return {folder, folder, false, false, true};
+    std::string programs = getstring(registry, hkey_local_machine, shell_folders_key,
+                                     common_programs);
+    if (programs.empty() && shell) programs = shell->common_programs();
+    const std::string folder = programs + start_menu_folder;
+    return {folder, folder, false, false, true, programs.empty()};
+}
+
+enum class RunValue { absent, not_the_console, removed, failed };
+
+// The Run value "Varnholde" is deleted when it starts the installed console.
+// Unlike getstring, a failed read is told apart from a missing key or
+// value, so that a value that could not be read is never taken as gone.
+RunValue remove_run_value_in(Registry& registry, RegKey key) {
+    using namespace uninstall_path;
+    std::uint32_t type = reg_none, size = 0;
+    long status = registry.query_value(key, run_value, &type, nullptr, &size);
+    if (status == reg_file_not_found) return RunValue::absent;
+    if (status != reg_ok) return RunValue::failed;
+    if (type != reg_sz) return RunValue::not_the_console;
+    std::string data(size, '\0');
+    status = registry.query_value(key, run_value, &type, data.data(), &size);
+    if (status != reg_ok) return RunValue::failed;
+    data = data.substr(0, std::min<std::size_t>(size, data.find('\0')));
+    if (!names_equal_ignoring_case(data, console_program)) return RunValue::not_the_console;
+    status = registry.delete_value(key, run_value);
+    if (status == reg_file_not_found) return RunValue::absent;
+    return status == reg_ok ? RunValue::removed : RunValue::failed;
+}
+
+RunValue remove_run_value(Registry& registry) {
+    RegKey key = 0;
+    const long status = registry.open_key(hkey_local_machine, uninstall_path::run_key, key);
+    if (status == reg_file_not_found) return RunValue::absent;
+    if (status != reg_ok) return RunValue::failed;
+    const RunValue result = remove_run_value_in(registry, key);
+    registry.close_key(key);
+    return result;
 }
 
 std::string join(const std::string& directory, const std::string& name) {
@@ -71,9 +111,12 @@ public:
 
     UninstallOutcome run() {
         begin();
+        if (!close_console()) return UninstallOutcome::stopped;
         for (const Stage& stage : product_stages())
             if (!run_stage(stage)) return UninstallOutcome::stopped;
-        if (!run_stage(start_menu_stage(sys_.registry))) return UninstallOutcome::stopped;
+        if (!remove_autostart()) return UninstallOutcome::stopped;
+        if (!run_stage(start_menu_stage(sys_.registry, sys_.shell)))
+            return UninstallOutcome::stopped;
         if (!write_and_start_batch()) return UninstallOutcome::stopped;
         finish();
         return UninstallOutcome::completed;
@@ -94,17 +137,53 @@ private:
         view_.show_exit_button();
     }
 
+    // A running console holds its program file and would write its settings
+    // and aliases while they are deleted: it is asked to end the normal way
+    // first, and while it runs nothing is deleted.
+    bool close_console() {
+        if (!sys_.console || !sys_.console->find()) return true;
+        view_.set_message(uninstall_text::closing_console);
+        sys_.console->ask_to_close();
+        if (sys_.console->wait_until_ended(console_close_timeout_ms)) return true;
+        return stop("консоль Varnholde не закрылась; закройте её (\"Выход\" в меню её значка) "
+                    "и запустите удаление снова");
+    }
+
+    // With the console's file gone, Windows would try to start it at every
+    // log-on: its Run value goes, unless it names another program.
+    bool remove_autostart() {
+        if (remove_run_value(sys_.registry) != RunValue::failed) return true;
+        return stop(std::string("не удалось удалить параметр автозапуска ") +
+                    uninstall_path::run_value + " в разделе HKEY_LOCAL_MACHINE\\" +
+                    uninstall_path::run_key);
+    }
+
     bool run_stage(const Stage& stage) {
         // A directory already gone (an earlier run removed it) is a stage
         // done, so a second run can finish what a stopped one began.
         if (directory_missing(stage.listed.empty() ? stage.removed : stage.listed))
             return advance(stage);
+        if (stage.only_shortcuts) return remove_shortcuts(stage);
         if (!stage.listed.empty() && !delete_files(stage)) return false;
         if (!stage.removed.empty()) {
             if (stage.shows_text) view_.set_message(uninstall_text::removing + stage.removed);
             if (FsError e = sys_.fs.remove_directory(stage.removed); e != FsError::ok)
                 return stop("не удалось удалить папку " + stage.removed + reason(e));
         }
+        return advance(stage);
+    }
+
+    // The three shortcuts, where present; the folder only once it is empty.
+    bool remove_shortcuts(const Stage& stage) {
+        for (const char* name : uninstall_path::shortcuts) {
+            const std::string path = join(stage.listed, name);
+            const FsError e = sys_.fs.delete_file(path);
+            if (e != FsError::ok && !is_missing(e))
+                return stop("не удалось удалить файл " + path + reason(e));
+        }
+        const FsError e = sys_.fs.remove_directory(stage.removed);
+        if (e != FsError::ok && e != FsError::dir_not_empty && !is_missing(e))
+            return stop("не удалось удалить папку " + stage.removed + reason(e));
         return advance(stage);
     }
 

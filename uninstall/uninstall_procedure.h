@@ -8,6 +8,8 @@
 
 #include "platform/file_system.h"
 #include "platform/registry.h"
+#include "platform/running_console.h"
+#include "platform/shell_folders.h"
 #include "platform/system.h"
 
 namespace vh {
@@ -33,13 +35,25 @@ struct UninstallSystem {
     std::string own_directory;        // D: the uninstaller's directory, no trailing backslash
     std::string own_file_name;        // the uninstaller's file name, "Uninstall.exe"
     std::string command_interpreter;  // full path of cmd.exe
+    // The console of this session, asked to end before anything is deleted;
+    // none: no console can be running.
+    RunningConsole* console = nullptr;
+    // Where the Start-menu folder is looked up when the registry has no
+    // "Common Programs"; none: nowhere.
+    ShellFolders* shell = nullptr;
 };
+
+// How long a running console is given to end before the procedure stops.
+inline constexpr int console_close_timeout_ms = 5000;
 
 enum class UninstallOutcome { completed, stopped };
 
-// Runs the whole procedure inside the click handler of "Да". On the first
-// failure it stops: nothing later runs and nothing is restored, Label2
-// names what could not be removed and "Выход" is shown.
+// Runs the whole procedure inside the click handler of "Да". A running
+// console is closed first; if it does not end, nothing is deleted. On the
+// first failure it stops: nothing later runs and nothing is restored,
+// Label2 names what could not be removed and "Выход" is shown. Once the
+// console's files are gone, the Run value that starts it goes too, when it
+// names the installed console.
 UninstallOutcome run_uninstall(const UninstallSystem& system, UninstallView& view);
 
 // The four lines of "Del_Unin.bat", each ended by CR LF (UTF-8 text; the

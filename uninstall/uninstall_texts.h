@@ -12,6 +12,7 @@ inline constexpr const char* yes = "Да";
 inline constexpr const char* exit = "Выход";
 inline constexpr const char* removing = "Удаление: ";
 inline constexpr const char* completed = "Удаление Varnholde 1.3 успешно завершено.";
+inline constexpr const char* closing_console = "Закрытие консоли Varnholde";
 
 }  // namespace vh::uninstall_text
 
@@ -29,5 +30,12 @@ inline constexpr const char* shell_folders_key =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 inline constexpr const char* common_programs = "Common Programs";
 inline constexpr const char* start_menu_folder = "\\Varnholde";
+// The shortcuts the installer writes into the Start-menu folder.
+inline constexpr const char* shortcuts[] = {"Varnholde.lnk", "ReadMe.lnk",
+                                            "Удаление Varnholde.lnk"};
+
+inline constexpr const char* run_key = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+inline constexpr const char* run_value = "Varnholde";
+inline constexpr const char* console_program = "C:\\Tessarimondale\\Varnholde\\Varnholde.exe";
 
 }  // namespace vh::uninstall_path

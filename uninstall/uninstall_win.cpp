@@ -8,6 +8,8 @@
 #include "platform/win32/routed_window_proc.h"
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/win_registry.h"
+#include "platform/win32/win_running_console.h"
+#include "platform/win32/win_shell_folders.h"
 #include "platform/win32/win_system.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/window_text.h"
@@ -184,12 +186,16 @@ void Form1::Command2_Click() {
     WinFileSystem fs;
     WinRegistry registry;
     WinProcessStarter processes;
+    WinRunningConsole console;
+    WinShellFolders shell;
     const UninstallSystem system{fs,
                                  registry,
                                  processes,
                                  own_directory(),
                                  own_file_name(),
-                                 system_directory() + "\\cmd.exe"};
+                                 system_directory() + "\\cmd.exe",
+                                 &console,
+                                 &shell};
     run_uninstall(system, *this);
 }
 

@@ -120,8 +120,10 @@ long FakeRegistry::close_key(RegKey handle) {
 }
 
 long FakeRegistry::delete_value(RegKey handle, const std::string& name) {
+    if (!begin_operation()) return reg_access_denied;
     Key* key = root_key(handle);
     if (!key) return reg_invalid_handle;
+    if (read_only_) return reg_access_denied;
     return key->values.erase(fold_case(name)) ? reg_ok : reg_file_not_found;
 }
 

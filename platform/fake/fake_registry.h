@@ -36,7 +36,8 @@ public:
                                const std::string& name) const;
     bool key_exists(RegKey root, const std::string& path) const;
     int open_handles() const { return static_cast<int>(handles_.size()); }
-    // Writes are refused with access denied (a user without admin rights).
+    // Writes and deletions are refused with access denied (a user without
+    // admin rights).
     void set_read_only(bool read_only) { read_only_ = read_only; }
 
     // Fault injection: the n-th operation from now fails with access denied.

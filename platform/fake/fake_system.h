@@ -30,13 +30,25 @@ public:
     std::vector<Start> refused;
 };
 
+// Keys as Windows keeps them: whether each is down, and whether it went
+// down since it was last asked about (every query clears that).
 class FakeKeyState : public KeyState {
 public:
     bool pressed(int virtual_key) override {
-        ++queries;
-        return down.count(virtual_key) != 0;
+        const KeySample s = sample(virtual_key);
+        return s.down || s.pressed_since;
     }
+    KeySample sample(int virtual_key) override {
+        ++queries;
+        return {down.count(virtual_key) != 0, went_down.erase(virtual_key) != 0};
+    }
+    void press(int virtual_key) {
+        down.insert(virtual_key);
+        went_down.insert(virtual_key);
+    }
+    void release(int virtual_key) { down.erase(virtual_key); }
     std::set<int> down;
+    std::set<int> went_down;
     int queries = 0;
 };
 

@@ -37,6 +37,11 @@ bool WinKeyState::pressed(int virtual_key) {
     return GetAsyncKeyState(virtual_key) != 0;
 }
 
+KeySample WinKeyState::sample(int virtual_key) {
+    const auto state = static_cast<unsigned short>(GetAsyncKeyState(virtual_key));
+    return {(state & 0x8000) != 0, (state & 0x0001) != 0};
+}
+
 namespace {
 
 // Shut-down and restart need SE_SHUTDOWN_NAME enabled in the process token.

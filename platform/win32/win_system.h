@@ -16,6 +16,7 @@ public:
 class WinKeyState : public KeyState {
 public:
     bool pressed(int virtual_key) override;
+    KeySample sample(int virtual_key) override;
 };
 
 class WinSessionControl : public SessionControl {

@@ -3,9 +3,49 @@
 #include <thread>
 
 #include "tests/e2e/console_fixture.h"
+// After windows.h, which the fixture brings.
+#include <shellapi.h>
 
 namespace vh::e2e {
 namespace {
+
+// How much of the notification area shows the icon's yellow cursor: about
+// twice as much when the icon is there twice.
+int tray_icon_pixels() {
+    HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
+    if (!taskbar) return 0;
+    RECT r = screen_rect(taskbar);
+    r.left = std::max(r.left, r.right - 200L);
+    HDC screen = GetDC(nullptr);
+    int count = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) {
+            const COLORREF c = GetPixel(screen, x, y);
+            if (GetRValue(c) > 180 && GetGValue(c) > 180 && GetBValue(c) < 90) ++count;
+        }
+    ReleaseDC(nullptr, screen);
+    return count;
+}
+
+FILETIME last_write_time(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    GetFileAttributesExW(to_utf16(path).c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+// Dates the file back to 1 January 2001, so that any later write shows.
+void date_back(const std::string& path) {
+    SYSTEMTIME old{};
+    old.wYear = 2001;
+    old.wMonth = 1;
+    old.wDay = 1;
+    FILETIME time{};
+    SystemTimeToFileTime(&old, &time);
+    HANDLE file = CreateFileW(to_utf16(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFileTime(file, nullptr, nullptr, &time);
+    CloseHandle(file);
+}
 
 std::vector<HWND> about_boxes(const Program& console) {
     std::vector<HWND> boxes;
@@ -57,6 +97,77 @@ TEST_F(ConsoleTest, F12HidesAndShowsTheBandFromAnywhere) {
     EXPECT_TRUE(wait_until([&] { return !visible(band); }, 2s));
     press_key(VK_F12);
     EXPECT_TRUE(wait_until([&] { return visible(band); }, 2s));
+}
+
+// An ordinary tap (120 ms down, so two or three ticks see the key held) at
+// the quick 50 ms interval: every tap toggles the band once, and it stays
+// as the tap left it.
+TEST_F(ConsoleTest, F12TappedTwentyTimesAtFiftyMillisecondsTogglesTwentyTimes) {
+    start_console();
+    enter("con_openinterval 50");
+    EXPECT_EQ(history(0), "con_openinterval 50");
+    int toggles = 0;
+    for (int tap = 1; tap <= 20; ++tap) {
+        SCOPED_TRACE("tap " + std::to_string(tap));
+        const bool expected = !visible(band);
+        press_key(VK_F12, 120ms);
+        if (!wait_until([&] { return visible(band) == expected; }, 2s)) continue;
+        std::this_thread::sleep_for(200ms);  // four more ticks
+        if (visible(band) == expected) ++toggles;
+    }
+    EXPECT_EQ(toggles, 20);
+    EXPECT_TRUE(visible(band));
+}
+
+// Explorer restarted: its new taskbar has no icons and tells every window
+// so. The console adds its icon again.
+TEST_F(ConsoleTest, TheIconIsAddedAgainWhenTheTaskbarIsCreatedAgain) {
+    start_console();
+    ASSERT_TRUE(wait_until([] { return find_console_tray_icon().has_value(); }))
+        << "no icon in the notification area";
+    // The icon gone, as from a new taskbar: the shell knows it by window and number.
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = NOTIFYICONDATAW_V1_SIZE;
+    icon.hWnd = band;
+    icon.uID = 0;
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &icon));
+    ASSERT_TRUE(wait_until([] { return !find_console_tray_icon().has_value(); }));
+    PostMessageW(band, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    EXPECT_TRUE(wait_until([] { return find_console_tray_icon().has_value(); }))
+        << "the icon did not come back";
+}
+
+// The Run value starts one console at log-on, the Start menu another: the
+// second shows the first, as F12 would, and ends without adding an icon or
+// writing the settings file.
+TEST_F(ConsoleTest, ASecondStartShowsTheFirstConsoleAndEndsWritingNothing) {
+    ASSERT_TRUE(write_file(settings_file, example_settings));
+    start_console();
+    ASSERT_TRUE(wait_until([] { return find_console_tray_icon().has_value(); }));
+    const int one_icon = tray_icon_pixels();
+    enter("con_fontcolor 5");
+    press_key(VK_F12);
+    ASSERT_TRUE(wait_until([&] { return !visible(band); }, 2s));
+    date_back(settings_file);
+    const FILETIME dated = last_write_time(settings_file);
+
+    Program second = Program::start(install_dir + "\\Varnholde.exe");
+    EXPECT_TRUE(second.wait_exit(10s)) << "the second start did not end";
+    EXPECT_TRUE(wait_until([&] { return visible(band); }, 3s)) << "the first console stayed hidden";
+    EXPECT_TRUE(console.running());
+    EXPECT_EQ(top_windows(0, "VarnholdeConsole").size(), 1u);
+    std::this_thread::sleep_for(500ms);
+    EXPECT_LT(tray_icon_pixels(), one_icon * 3 / 2) << "a second icon";
+    const FILETIME now = last_write_time(settings_file);
+    EXPECT_EQ(CompareFileTime(&now, &dated), 0) << "the second start wrote the settings";
+    EXPECT_EQ(read_file(settings_file), example_settings);
+
+    // The first console's own end writes the settings, once.
+    PostMessageW(band, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(console.wait_exit(10s));
+    std::string expected = example_settings;
+    expected[46] = '5';
+    EXPECT_EQ(read_file(settings_file), expected);
 }
 
 TEST_F(ConsoleTest, UpAndDownBringBackHistoryLines) {

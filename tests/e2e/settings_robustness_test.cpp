@@ -35,16 +35,34 @@ std::string signed_text(long value) {
     return (value >= 0 ? " " : "") + std::to_string(value);
 }
 
-// What the console writes at its end after a start that read `file`: the
-// designed look (colour code 1, 200 ms, no skin) unless the file had the one
-// accepted length; then its skin path, its colour digit (0 for another
-// character) and its interval (the designed 200 when it is no number).
+std::string interval_text(long interval) {
+    std::string field = signed_text(interval);
+    field.insert(0, 6 - field.size(), ' ');
+    return field;
+}
+
+// The colour digit with its sign; 0 for any other character.
+long color_of(char sign, char digit) {
+    const long value = is_digit(digit) ? digit - '0' : 0;
+    return sign == '-' ? -value : value;
+}
+
+// What the console writes at its end after a start that read `file`: for a
+// 10-character file of a colour field, an interval and CR LF (no skin),
+// those two fields again; for the one accepted longer length, its skin path,
+// its colour digit with its sign (0 for another character) and its interval
+// (the designed 200 when it is no number); otherwise the designed look
+// (colour code 1, 200 ms, no skin).
 std::string written_after(const std::string& file) {
+    if (file.size() == 10 && (file[0] == ' ' || file[0] == '-') && is_digit(file[1]) &&
+        file.compare(8, 2, "\r\n") == 0) {
+        if (const auto interval = interval_of(file.substr(3, 5)))
+            return signed_text(color_of(file[0], file[1])) + interval_text(*interval) + "\r\n";
+    }
     if (file.size() != 55) return " 1   200\r\n";
-    const long color = is_digit(file[46]) ? file[46] - '0' : 0;
-    std::string interval = signed_text(interval_of(file.substr(48, 5)).value_or(200));
-    interval.insert(0, 6 - interval.size(), ' ');
-    return file.substr(0, 45) + signed_text(color) + interval + "\r\n";
+    const long interval = interval_of(file.substr(48, 5)).value_or(200);
+    return file.substr(0, 45) + signed_text(color_of(file[45], file[46])) +
+           interval_text(interval) + "\r\n";
 }
 
 // 100 files: most 55 bytes long, half of those the example with its fields

@@ -133,8 +133,8 @@ TEST_F(UninstallTest, NoLeavesEverythingAndYesRemovesTheProductThenItself) {
     EXPECT_TRUE(wait_until([] { return !file_exists(uninstaller) && !file_exists(batch); }, 10s))
         << "the uninstaller or its batch file stayed";
     EXPECT_TRUE(file_exists(dir));
-    EXPECT_EQ(registry_string(HKEY_LOCAL_MACHINE, run_key, "Varnholde"),
-              "C:\\Tessarimondale\\Varnholde\\Varnholde.exe");
+    EXPECT_EQ(registry_string(HKEY_LOCAL_MACHINE, run_key, "Varnholde"), std::nullopt)
+        << "the Run value still starts the removed console";
     EXPECT_EQ(read_file(decoy_dir + "\\Uninstall.exe"), std::string("not ours"));
     std::map<std::string, std::string> left;
     collect(root, left);
@@ -173,6 +173,87 @@ TEST_F(UninstallTest, AReadOnlySkinStopsTheRunNamesItAndASecondRunFinishes) {
     click(button("Выход"));
     ASSERT_TRUE(program.wait_exit(10s));
     EXPECT_TRUE(wait_until([] { return !file_exists(uninstaller); }, 10s));
+}
+
+// The console runs while the uninstaller starts: it is closed the normal
+// way first, so its settings are written and its file can be deleted.
+TEST_F(UninstallTest, ARunningConsoleIsClosedFirstAndWritesItsSettings) {
+    ASSERT_TRUE(copy_file(bin_dir() + "\\console\\Varnholde.exe", dir + "\\Varnholde.exe"));
+    const std::string settings = dir + "\\Skins\\skin_ 1.jpg 1   200\r\n";
+    ASSERT_TRUE(write_file(dir + "\\us_param.par", settings));
+    Program console = Program::start(dir + "\\Varnholde.exe", {}, dir);
+    HWND band = wait_for_window(console.id(), [](HWND w) {
+        return class_of(w) == "VarnholdeConsole" && visible(w);
+    });
+    ASSERT_NE(band, nullptr) << "the console did not start";
+    HWND input = children(band, "Edit").at(0);
+    bring_to_front(band);
+    type_text("con_fontcolor 5");
+    press_key(VK_RETURN);
+    ASSERT_TRUE(wait_until([&] { return text_of(input).empty(); }, 3s));
+
+    // A read-only file of the installation directory stops the run after
+    // the console has ended, before its settings file is reached.
+    const std::string stuck = dir + "\\ReadMe.txt";
+    SetFileAttributesW(to_utf16(stuck).c_str(), FILE_ATTRIBUTE_READONLY);
+    start();
+    click(button("Да"));
+    ASSERT_TRUE(wait_until([&] { return button("Выход") != nullptr; }, 20s)) << message();
+    EXPECT_NE(message().find("ReadMe.txt"), std::string::npos) << message();
+    EXPECT_TRUE(console.wait_exit(1s)) << "the console still runs";
+    std::string written = settings;
+    written[46] = '5';
+    EXPECT_EQ(read_file(dir + "\\us_param.par"), written) << "the console's unload did not run";
+    EXPECT_FALSE(file_exists(dir + "\\Alliases"));
+    click(button("Выход"));
+    ASSERT_TRUE(program.wait_exit(10s));
+
+    SetFileAttributesW(to_utf16(stuck).c_str(), FILE_ATTRIBUTE_NORMAL);
+    start();
+    click(button("Да"));
+    ASSERT_TRUE(wait_until([&] { return shows("Удаление Varnholde 1.3 успешно завершено."); }, 20s))
+        << message();
+    EXPECT_FALSE(file_exists(dir + "\\Varnholde.exe"));
+    EXPECT_EQ(registry_string(HKEY_LOCAL_MACHINE, run_key, "Varnholde"), std::nullopt);
+    click(button("Выход"));
+    ASSERT_TRUE(program.wait_exit(10s));
+}
+
+// Neither the registry nor the shell names the Start menu's Programs
+// folder (its value is gone and the folder with it), so the shortcuts are
+// in "\Varnholde" on the current drive, beside a file of the user's.
+TEST_F(UninstallTest, AUsersFileInVarnholdeAtTheRootSurvivesTheUninstall) {
+    const std::string programs =
+        registry_string(HKEY_LOCAL_MACHINE, shell_folders, "Common Programs").value_or("");
+    ASSERT_FALSE(programs.empty());
+    const std::string moved = programs + ".vh_moved";
+    const std::string root_menu = "C:\\Varnholde";
+    struct Restore {  // puts the Start menu back whatever happens
+        std::string programs, moved;
+        ~Restore() {
+            MoveFileW(to_utf16(moved).c_str(), to_utf16(programs).c_str());
+            set_registry_string(HKEY_LOCAL_MACHINE, shell_folders, "Common Programs", programs);
+        }
+    } restore{programs, moved};
+    remove_tree(root_menu);
+    make_dirs(root_menu);
+    for (const char* link : {"\\Varnholde.lnk", "\\ReadMe.lnk", "\\Удаление Varnholde.lnk"})
+        write_file(root_menu + link, "shortcut");
+    write_file(root_menu + "\\letter.txt", "the user's");
+    ASSERT_TRUE(MoveFileW(to_utf16(programs).c_str(), to_utf16(moved).c_str()));
+    delete_registry_value(HKEY_LOCAL_MACHINE, shell_folders, "Common Programs");
+
+    start();
+    click(button("Да"));
+    ASSERT_TRUE(wait_until([&] { return shows("Удаление Varnholde 1.3 успешно завершено."); }, 20s))
+        << message();
+    for (const char* link : {"\\Varnholde.lnk", "\\ReadMe.lnk", "\\Удаление Varnholde.lnk"})
+        EXPECT_FALSE(file_exists(root_menu + link)) << link;
+    EXPECT_EQ(read_file(root_menu + "\\letter.txt"), std::string("the user's"));
+    EXPECT_FALSE(file_exists(dir + "\\Varnholde.exe"));
+    click(button("Выход"));
+    ASSERT_TRUE(program.wait_exit(10s));
+    remove_tree(root_menu);
 }
 
 }  // namespace

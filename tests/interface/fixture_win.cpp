@@ -3,6 +3,7 @@
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/win_handle.h"
 #include "platform/win32/win_registry.h"
+#include "platform/win32/wide.h"
 #include "tests/interface/fixture.h"
 
 namespace vh::testing {
@@ -11,7 +12,7 @@ namespace {
 class WinInUse : public InUse {
 public:
     explicit WinInUse(const std::string& path)
-        : file_(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+        : file_(CreateFileW(to_wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
 
 private:

@@ -133,5 +133,18 @@ TEST_F(RegistryStringsTest, SecondWriteReplacesTheFirst) {
     EXPECT_EQ(raw(base, "replaced"), std::make_pair(reg_sz, std::string("short\0", 6)));
 }
 
+// The uninstaller tells a value it removed from one that was never there.
+TEST_F(RegistryStringsTest, ADeletedValueIsGoneAndASecondDeleteFindsNothing) {
+    save(base, "deleted", "C:\\Tessarimondale\\Varnholde\\Varnholde.exe");
+    RegKey key = 0;
+    ASSERT_EQ(registry.open_key(root, base, key), reg_ok);
+    EXPECT_EQ(registry.delete_value(key, "deleted"), reg_ok);
+    std::uint32_t type = reg_none, size = 0;
+    EXPECT_EQ(registry.query_value(key, "deleted", &type, nullptr, &size), reg_file_not_found);
+    EXPECT_EQ(registry.delete_value(key, "deleted"), reg_file_not_found);
+    registry.close_key(key);
+    EXPECT_EQ(get("deleted"), "");
+}
+
 }  // namespace
 }  // namespace vh::testing

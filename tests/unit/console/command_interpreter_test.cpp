@@ -20,6 +20,7 @@ const std::string exe_dir = program_alias_dir;
 const std::string dirs_dir = folder_alias_dir;
 const std::string E = file_not_found_status;
 const std::string I = invalid_name_status;
+const std::string V = invalid_value_status;
 const std::string skins = skin_path_prefix;
 const std::string explorer = "start C:\\WINDOWS\\explorer.exe  ";
 
@@ -122,7 +123,10 @@ const SequenceCase sequence_cases[] = {
      .settings = with(200, 9)},
     {.name = "colour negative kept", .line = "con_fontcolor -4", .journal = {"color window"},
      .settings = with(200, -4)},
-    {.name = "colour beyond 16 bits ignored", .line = "con_fontcolor 99999"},
+    {.name = "colour 10 refused", .line = "con_fontcolor 10", .echoed = "con_fontcolor 10" + V},
+    {.name = "colour -10 refused", .line = "con_fontcolor -10", .echoed = "con_fontcolor -10" + V},
+    {.name = "colour beyond 16 bits refused", .line = "con_fontcolor 99999",
+     .echoed = "con_fontcolor 99999" + V},
     // con_skin
     {.name = "skin shown", .line = "con_skin", .echoed = "con_skin 0"},
     {.name = "skin 3", .line = "con_skin 3", .journal = {"skin " + skins + " 3.jpg"},
@@ -136,7 +140,11 @@ const SequenceCase sequence_cases[] = {
      .journal = {"skin " + skins + " 2.jpg"}, .settings = with(200, 1, 2, skins + " 2.jpg")},
     {.name = "skin negative", .line = "con_skin -2", .journal = {"skin " + skins + "-2.jpg"},
      .settings = with(200, 1, -2, skins + "-2.jpg")},
-    {.name = "skin beyond 16 bits ignored", .line = "con_skin 70000"},
+    {.name = "skin 10 refused, nothing loaded", .line = "con_skin 10",
+     .echoed = "con_skin 10" + V},
+    {.name = "skin -10 refused", .line = "con_skin -10", .echoed = "con_skin -10" + V},
+    {.name = "skin beyond 16 bits refused", .line = "con_skin 70000",
+     .echoed = "con_skin 70000" + V},
     {.name = "missing skin skips the alias of the same line", .line = "con_skin 7",
      .programs = {{"con_skin 7", "calc.exe\r\n"}}, .skin_load = LoadResult::file_not_found,
      .journal = {"skin " + skins + " 7.jpg"}, .echoed = "con_skin 7" + E,

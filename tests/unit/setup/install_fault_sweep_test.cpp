@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fake/fake_console_and_shell.h"
 #include "platform/fake/fake_registry.h"
 #include "setup/install_procedure.h"
 #include "shared/registry_strings.h"
@@ -181,44 +182,54 @@ TEST(InstallFaultSweep, EveryFailingFileOperationIsReportedByNameAndNothingElseI
     EXPECT_GE(exercised, 21);  // 3 listings, 3 folders, the Start-menu folder, 14 copies
 }
 
+// A failing read of "Common Programs" gives the empty text: the shell is
+// asked, and only when it cannot say either do the shortcuts go to
+// "\Varnholde" on the current drive.
 TEST(InstallFaultSweep, EveryFailingRegistryOperationEndsInSuccessOnlyWithTheRunValueInPlace) {
-    int exercised = 0;
-    for (int n = 1;; ++n) {
-        SCOPED_TRACE("registry operation " + std::to_string(n) + " fails");
-        Machine m;
-        const int start = m.registry.operations_done();
-        const auto outside_before = m.outside(menu);
-        m.registry.fail_operation(n);
-        const InstallResult result = run_installation(m.fs, m.registry, m.view, package);
-        const bool fault_met = m.registry.operations_done() - start >= n;
-        m.registry.fail_operation(0);
-        // An unreadable "Common Programs" reads as the empty text, which puts
-        // the Start-menu folder at "\Varnholde" on the current drive.
-        const bool menu_at_root = m.fs.exists(root_menu);
-        const std::string start_menu = menu_at_root ? root_menu : menu;
+    for (const bool shell_knows : {true, false}) {
+        int exercised = 0;
+        for (int n = 1;; ++n) {
+            SCOPED_TRACE(std::string(shell_knows ? "the shell knows" : "the shell cannot say") +
+                         ", registry operation " + std::to_string(n) + " fails");
+            Machine m;
+            FakeShellFolders shell;
+            if (shell_knows) shell.programs = programs;
+            const int start = m.registry.operations_done();
+            const auto outside_before = m.outside(menu);
+            m.registry.fail_operation(n);
+            const InstallResult result =
+                run_installation(m.fs, m.registry, m.view, package, &shell);
+            const bool fault_met = m.registry.operations_done() - start >= n;
+            m.registry.fail_operation(0);
+            const bool menu_at_root = m.fs.exists(root_menu);
+            const std::string start_menu = menu_at_root ? root_menu : menu;
 
-        expect_success_only_when_complete(m, result, start_menu);
-        if (menu_at_root) {
-            EXPECT_EQ(result, InstallResult::installed);
+            expect_success_only_when_complete(m, result, start_menu);
+            EXPECT_EQ(menu_at_root, !shell_knows && shell.queries > 0);
+            if (menu_at_root) {
+                EXPECT_EQ(result, InstallResult::installed);
+            }
+            EXPECT_EQ(m.outside(start_menu), outside_before);
+            EXPECT_EQ(m.registry.open_handles(), 0);
+            if (!fault_met) {
+                EXPECT_EQ(result, InstallResult::installed);
+                EXPECT_FALSE(menu_at_root);
+                break;
+            }
+            ++exercised;
+            if (result == InstallResult::failed) {
+                EXPECT_NE(m.view.status.back().find(std::string("автозапуска ") + run_value_name),
+                          std::string::npos)
+                    << m.view.status.back();
+            }
         }
-        EXPECT_EQ(m.outside(start_menu), outside_before);
-        EXPECT_EQ(m.registry.open_handles(), 0);
-        if (!fault_met) {
-            EXPECT_EQ(result, InstallResult::installed);
-            EXPECT_FALSE(menu_at_root);
-            break;
-        }
-        ++exercised;
-        if (result == InstallResult::failed) {
-            EXPECT_NE(m.view.status.back().find(std::string("автозапуска ") + run_value_name),
-                      std::string::npos)
-                << m.view.status.back();
-        }
+        std::cout << "[ sweep    ] installer, registry faults, "
+                  << (shell_knows ? "the shell knows the Start menu" : "the shell cannot say")
+                  << ": " << exercised << " values of N exercised\n";
+        ::testing::Test::RecordProperty(
+            shell_knows ? "registry_faults, shell knows" : "registry_faults", exercised);
+        EXPECT_GE(exercised, 5);
     }
-    std::cout << "[ sweep    ] installer, registry faults: " << exercised
-              << " values of N exercised\n";
-    ::testing::Test::RecordProperty("registry_faults", exercised);
-    EXPECT_GE(exercised, 5);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fake/fake_console_and_shell.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_registry.h"
 #include "setup/install_procedure.h"
@@ -289,16 +290,35 @@ TEST(Installation, AnEarlierInstallationIsReplacedAndItsAliasesKept) {
     EXPECT_EQ(installer.view.beeps, 0);
 }
 
-TEST(Installation, WithoutCommonProgramsTheShortcutsGoToTheRootOfTheCurrentDrive) {
+// Without "Common Programs" the shell names the Programs folder; only when
+// it cannot either do the shortcuts go to the root of the current drive.
+TEST(Installation, WithoutCommonProgramsTheShellNamesTheFolderElseTheCurrentDrive) {
+    struct Case { const char* name; std::string shell_programs; std::string folder; };
+    const Case cases[] = {
+        {"the shell knows", programs, programs + "\\Varnholde"},
+        {"the shell cannot say", "", "D:\\Varnholde"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Installer installer;
+        installer.fs.set_current_drive('D');
+        FakeRegistry empty;  // no "Common Programs" value
+        FakeShellFolders shell;
+        shell.programs = c.shell_programs;
+        ASSERT_EQ(run_installation(installer.fs, empty, installer.view, package, &shell),
+                  InstallResult::installed);
+        EXPECT_EQ(shell.queries, 1);
+        for (const char* link : {"Varnholde.lnk", "ReadMe.lnk", "Удаление Varnholde.lnk"})
+            EXPECT_TRUE(installer.fs.exists(c.folder + "\\" + link)) << link;
+        EXPECT_FALSE(installer.fs.exists("C:\\Varnholde"));
+        EXPECT_TRUE(empty.value(hkey_local_machine, run_key, run_value_name).has_value());
+    }
+    // The shell is not asked while the registry names the folder.
     Installer installer;
-    installer.fs.set_current_drive('D');
-    FakeRegistry empty;  // no "Common Programs" value
-    ASSERT_EQ(run_installation(installer.fs, empty, installer.view, package),
+    FakeShellFolders shell;
+    ASSERT_EQ(run_installation(installer.fs, installer.registry, installer.view, package, &shell),
               InstallResult::installed);
-    for (const char* link : {"Varnholde.lnk", "ReadMe.lnk", "Удаление Varnholde.lnk"})
-        EXPECT_TRUE(installer.fs.exists(std::string("D:\\Varnholde\\") + link)) << link;
-    EXPECT_FALSE(installer.fs.exists("C:\\Varnholde"));
-    EXPECT_TRUE(empty.value(hkey_local_machine, run_key, run_value_name).has_value());
+    EXPECT_EQ(shell.queries, 0);
 }
 
 // Stops at the first failure: beep, the reason in Label4, the exit button,

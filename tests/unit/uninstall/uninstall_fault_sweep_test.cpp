@@ -1,14 +1,18 @@
 // The uninstall run once for every N, the N-th file-system (or registry)
-// operation failing, until a run completes without meeting its fault. Each
-// run must show the completion text only when everything is removed, name
-// the file or folder it stopped at, and never delete anything outside the
-// installation tree and the Start-menu folder.
+// operation failing, until a run completes without meeting its fault; with
+// the Start-menu folder named by the registry, by the shell only, or by
+// neither, and with a console running that is closed first. Each run must
+// show the completion text only when everything is removed, the console
+// closed and its Run value gone, name what it stopped at, and never delete
+// anything outside the installation tree and the Start-menu folder (of a
+// "\Varnholde" at the root of the drive only the three shortcuts).
 #include <gtest/gtest.h>
 
 #include <iostream>
 #include <map>
 #include <string>
 
+#include "platform/fake/fake_console_and_shell.h"
 #include "platform/fake/fake_registry.h"
 #include "platform/fake/fake_system.h"
 #include "shared/registry_strings.h"
@@ -24,6 +28,8 @@ const std::string programs = "C:\\ProgramData\\Start Menu\\Programs";
 const std::string menu = programs + "\\Varnholde";
 const std::string shell_folders =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const std::string run_key = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const std::string console_exe = tree + "\\Varnholde.exe";
 
 class MessageView : public UninstallView {
 public:
@@ -44,18 +50,34 @@ bool starts_with(const std::string& text, const std::string& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
+// Where the machine keeps the Start-menu folder, and the console.
+struct Layout {
+    const char* name;
+    bool programs_in_registry;  // "Common Programs" names the folder
+    bool shell_knows;           // the shell gives the folder
+    bool console_running;       // a console runs, and ends when asked
+};
+
+const std::string root_menu = "C:\\Varnholde";
+const std::string links[] = {"Varnholde.lnk", "ReadMe.lnk", "Удаление Varnholde.lnk"};
+
 // An installed product with aliases, beside a user's files: one next to the
 // tree, other Start-menu entries, and a folder "\Varnholde" at the root of
-// the current drive, where shortcuts go when "Common Programs" is missing.
+// the current drive, where the shortcuts are when neither the registry nor
+// the shell names the Start-menu folder.
 struct Machine {
     testing::JournalledFileSystem fs;
     FakeRegistry registry;
     FakeProcessStarter processes;
+    FakeRunningConsole console;
+    FakeShellFolders shell;
     MessageView view;
     UninstallSystem system{fs, registry, processes, tree, "Uninstall.exe",
-                           "C:\\Windows\\system32\\cmd.exe"};
+                           "C:\\Windows\\system32\\cmd.exe", &console, &shell};
+    bool fallback;  // the shortcuts are in root_menu
 
-    Machine() {
+    explicit Machine(const Layout& layout)
+        : fallback(!layout.programs_in_registry && !layout.shell_knows) {
         for (const char* name :
              {"Varnholde.exe", "Uninstall.exe", "us_param.par", "ReadMe.txt", "KSR_Icon.ico"})
             fs.put_file(tree + "\\" + name, name);
@@ -63,36 +85,62 @@ struct Machine {
             fs.put_file(tree + "\\Skins\\skin_ " + std::to_string(i) + ".jpg", "jpeg");
         fs.put_file(tree + "\\Alliases\\Exe_files\\np", "notepad.exe\r\n");
         fs.put_file(tree + "\\Alliases\\Dirs\\docs", "C:\\Docs\r\n");
-        for (const char* name : {"Varnholde.lnk", "ReadMe.lnk", "Удаление Varnholde.lnk"})
-            fs.put_file(menu + "\\" + name, "lnk");
+        for (const std::string& link : links)
+            fs.put_file((fallback ? root_menu : menu) + "\\" + link, "lnk");
         fs.set_in_use(tree + "\\Uninstall.exe", true);
         fs.put_file(programs + "\\Other.lnk", "lnk");
         fs.put_file("C:\\Tessarimondale\\notes.txt", "user");
-        fs.put_file("C:\\Varnholde\\letter.txt", "user");
+        fs.put_file(root_menu + "\\letter.txt", "user");
         fs.put_file("C:\\Docs\\doc.txt", "user");
         registry.put_value(hkey_local_machine, shell_folders, "Common Programs", reg_sz,
-                           programs + '\0');
+                           layout.programs_in_registry ? programs + '\0' : std::string(1, '\0'));
+        savestring(registry, hkey_local_machine, run_key, "Varnholde", console_exe);
+        if (layout.shell_knows) shell.programs = programs;
+        if (layout.console_running) {
+            console.running = true;
+            fs.set_in_use(tree + "\\Varnholde.exe", true);
+            // Its unload writes the settings, in the same file system, and
+            // its end lets go of its program file.
+            console.on_close = [this] {
+                fs.write_file(tree + "\\us_param.par", "written at unload");
+                fs.set_in_use(tree + "\\Varnholde.exe", false);
+            };
+        }
     }
 
-    // What no run may change: everything but the tree and the Start-menu folder.
-    std::map<std::string, std::string> outside() const {
+    // Whether the procedure may delete the entry at path: the tree, and the
+    // Start-menu folder it found (of the root folder only the shortcuts).
+    bool ours(const std::string& path, bool in_root_menu) const {
+        if (starts_with(path, tree + "\\")) return true;
+        if (!in_root_menu) return starts_with(path, menu + "\\");
+        for (const std::string& link : links)
+            if (path == root_menu + "\\" + link) return true;
+        return false;
+    }
+
+    // What no run may change: everything but the tree and the Start-menu
+    // folder in use.
+    std::map<std::string, std::string> outside(bool in_root_menu) const {
         std::map<std::string, std::string> out;
         for (const auto& entry : fs.snapshot())
-            if (!starts_with(entry.first, tree + "\\") && !starts_with(entry.first, menu + "\\"))
-                out.insert(entry);
+            if (!ours(entry.first, in_root_menu)) out.insert(entry);
         return out;
     }
 
     // The installation directory holds only the running uninstaller and the
-    // batch file, the Start-menu folder is gone, and the batch was started.
+    // batch file, the shortcuts are gone, the console has ended, its Run
+    // value is gone and the batch was started.
     bool everything_removed() const {
         std::map<std::string, std::string> left;
         for (const auto& entry : fs.snapshot())
-            if ((starts_with(entry.first, tree + "\\") && entry.first != tree + "\\") ||
-                starts_with(entry.first, menu + "\\"))
-                left.insert(entry);
+            if (ours(entry.first, fallback) && entry.first != tree + "\\") left.insert(entry);
         return left.size() == 2 && left.count(tree + "\\Uninstall.exe") &&
-               left.count(tree + "\\Del_Unin.bat") && processes.started.size() == 1;
+               left.count(tree + "\\Del_Unin.bat") && processes.started.size() == 1 &&
+               !console.running && !run_value_there();
+    }
+
+    bool run_value_there() const {
+        return registry.value(hkey_local_machine, run_key, "Varnholde").has_value();
     }
 
     bool completion_shown() const {
@@ -111,75 +159,131 @@ void expect_completion_only_when_everything_is_removed(const Machine& m,
     EXPECT_TRUE(m.view.exit_button);
 }
 
-TEST(UninstallFaultSweep, EveryFailingFileOperationStopsNamingItsFileAndTouchesNothingOutside) {
-    int exercised = 0;
-    for (int n = 1;; ++n) {
-        SCOPED_TRACE("file-system operation " + std::to_string(n) + " fails");
-        Machine m;
-        const auto outside_before = m.outside();
-        const int start = m.fs.operations_done();
-        m.fs.start_journal();
-        m.fs.fail_operation(n);
-        const UninstallOutcome outcome = run_uninstall(m.system, m.view);
-        const int done = m.fs.operations_done() - start;
-        m.fs.fail_operation(0);
-        ASSERT_EQ(m.fs.journalled(), done);
+const Layout layouts[] = {
+    {"registry names the Start menu, console running", true, false, true},
+    {"only the shell names the Start menu", false, true, false},
+    {"nothing names the Start menu", false, false, false},
+};
 
-        expect_completion_only_when_everything_is_removed(m, outcome);
-        EXPECT_EQ(m.outside(), outside_before);
-        if (done < n) {
-            EXPECT_EQ(outcome, UninstallOutcome::completed);
-            break;
+TEST(UninstallFaultSweep, EveryFailingFileOperationStopsNamingItsFileAndTouchesNothingOutside) {
+    for (const Layout& layout : layouts) {
+        int exercised = 0;
+        for (int n = 1;; ++n) {
+            SCOPED_TRACE(std::string(layout.name) + ", file-system operation " +
+                         std::to_string(n) + " fails");
+            Machine m(layout);
+            const auto outside_before = m.outside(m.fallback);
+            const int start = m.fs.operations_done();
+            m.fs.start_journal();
+            m.fs.fail_operation(n);
+            const UninstallOutcome outcome = run_uninstall(m.system, m.view);
+            const int done = m.fs.operations_done() - start;
+            m.fs.fail_operation(0);
+            ASSERT_EQ(m.fs.journalled(), done);
+
+            expect_completion_only_when_everything_is_removed(m, outcome);
+            EXPECT_EQ(m.outside(m.fallback), outside_before);
+            EXPECT_EQ(m.fs.content(root_menu + "\\letter.txt"), "user");
+            EXPECT_FALSE(m.console.running);
+            if (done < n) {
+                EXPECT_EQ(outcome, UninstallOutcome::completed);
+                break;
+            }
+            ++exercised;
+            if (outcome == UninstallOutcome::completed) continue;  // a failed look
+            // The stop names the file or folder of the failing operation.
+            const std::string& path = m.fs.paths_of(n).front();
+            const std::string& message = m.view.messages.back();
+            EXPECT_TRUE(starts_with(message, "Удаление прервано: ")) << message;
+            EXPECT_NE(message.find(path), std::string::npos) << message;
+            EXPECT_TRUE(m.processes.started.empty());
         }
-        ++exercised;
-        if (outcome == UninstallOutcome::completed) continue;  // a failed look that changed nothing
-        // The stop names the file or folder of the failing operation.
-        const std::string& path = m.fs.paths_of(n).front();
-        const std::string& message = m.view.messages.back();
-        EXPECT_TRUE(starts_with(message, "Удаление прервано: ")) << message;
-        EXPECT_NE(message.find(path), std::string::npos) << message;
-        EXPECT_TRUE(m.processes.started.empty());
+        std::cout << "[ sweep    ] uninstaller, file-system faults, " << layout.name << ": "
+                  << exercised << " values of N exercised\n";
+        ::testing::Test::RecordProperty(std::string("file_system_faults, ") + layout.name,
+                                        exercised);
+        // Per stage a look, a listing, the deletions and a removal; the batch
+        // file's three; at the root only the three shortcuts and a removal.
+        EXPECT_GE(exercised, layout.programs_in_registry || layout.shell_knows ? 33 : 32);
     }
-    std::cout << "[ sweep    ] uninstaller, file-system faults: " << exercised
-              << " values of N exercised\n";
-    ::testing::Test::RecordProperty("file_system_faults", exercised);
-    EXPECT_GE(exercised, 30);
 }
 
-// A failed read of "Common Programs" gives the empty text, so the Start-menu
-// folder is "\Varnholde" on the current drive, where the installer puts the
-// shortcuts in that case: that folder is removed, nothing else outside.
-TEST(UninstallFaultSweep, AFailingRegistryReadRemovesVarnholdeOnTheCurrentDriveOnly) {
-    int exercised = 0;
-    for (int n = 1;; ++n) {
-        SCOPED_TRACE("registry operation " + std::to_string(n) + " fails");
-        Machine m;
-        auto outside_expected = m.outside();
-        const int start = m.registry.operations_done();
-        m.registry.fail_operation(n);
-        const UninstallOutcome outcome = run_uninstall(m.system, m.view);
-        const bool fault_met = m.registry.operations_done() - start >= n;
-        m.registry.fail_operation(0);
+// The N-th registry operation fails: one of the Run value's removal (open,
+// two queries, delete) or of the reading of "Common Programs" (open, two
+// queries). A Run value that cannot be removed stops the run and is named;
+// an unreadable "Common Programs" is asked of the shell, and when the shell
+// cannot say either, only the shortcuts in "\Varnholde" on the current
+// drive are looked for.
+TEST(UninstallFaultSweep, EveryFailingRegistryOperationStopsOrLeavesNoRunValueBehind) {
+    const Layout registry_layouts[] = {
+        {"the shell knows the Start menu too", true, true, false},
+        {"only the registry knows the Start menu", true, false, false},
+    };
+    for (const Layout& layout : registry_layouts) {
+        int exercised = 0;
+        for (int n = 1;; ++n) {
+            SCOPED_TRACE(std::string(layout.name) + ", registry operation " + std::to_string(n) +
+                         " fails");
+            Machine m(layout);
+            const int start = m.registry.operations_done();
+            m.registry.fail_operation(n);
+            const UninstallOutcome outcome = run_uninstall(m.system, m.view);
+            const bool fault_met = m.registry.operations_done() - start >= n;
+            m.registry.fail_operation(0);
+            EXPECT_EQ(m.registry.open_handles(), 0);
+            EXPECT_EQ(m.fs.content(root_menu + "\\letter.txt"), "user");
 
-        EXPECT_EQ(outcome, UninstallOutcome::completed);
-        EXPECT_EQ(m.registry.open_handles(), 0);
-        if (!fault_met) {
-            expect_completion_only_when_everything_is_removed(m, outcome);
-            EXPECT_EQ(m.outside(), outside_expected);
-            break;
+            const bool in_root_menu = m.shell.queries > 0 && m.shell.programs.empty();
+            Machine untouched(layout);
+            EXPECT_EQ(m.outside(in_root_menu), untouched.outside(in_root_menu));
+            if (in_root_menu) {
+                // Nothing names the folder the shortcuts are in: they stay,
+                // and the run cannot know it.
+                EXPECT_EQ(outcome, UninstallOutcome::completed);
+                EXPECT_FALSE(m.run_value_there());
+            } else {
+                expect_completion_only_when_everything_is_removed(m, outcome);
+            }
+            if (!fault_met) {
+                EXPECT_EQ(outcome, UninstallOutcome::completed);
+                break;
+            }
+            ++exercised;
+            if (outcome == UninstallOutcome::stopped) {
+                EXPECT_NE(m.view.messages.back().find("параметр автозапуска Varnholde"),
+                          std::string::npos)
+                    << m.view.messages.back();
+                EXPECT_TRUE(m.run_value_there());
+                EXPECT_TRUE(m.fs.exists(menu + "\\Varnholde.lnk"));
+                EXPECT_TRUE(m.processes.started.empty());
+            }
         }
-        ++exercised;
-        EXPECT_TRUE(m.completion_shown());
-        EXPECT_FALSE(m.fs.exists("C:\\Varnholde"));
-        EXPECT_TRUE(m.fs.exists(menu + "\\Varnholde.lnk"));  // not named by the registry
-        for (auto it = outside_expected.begin(); it != outside_expected.end();)
-            it = starts_with(it->first, "C:\\Varnholde\\") ? outside_expected.erase(it) : ++it;
-        EXPECT_EQ(m.outside(), outside_expected);
+        std::cout << "[ sweep    ] uninstaller, registry faults, " << layout.name << ": "
+                  << exercised << " values of N exercised\n";
+        ::testing::Test::RecordProperty(std::string("registry_faults, ") + layout.name,
+                                        exercised);
+        EXPECT_EQ(exercised, 7);
     }
-    std::cout << "[ sweep    ] uninstaller, registry faults: " << exercised
-              << " values of N exercised\n";
-    ::testing::Test::RecordProperty("registry_faults", exercised);
-    EXPECT_EQ(exercised, 3);  // open, then the two queries of getstring
+}
+
+// A console that does not end when asked: the run stops before anything
+// at all has changed, and says why.
+TEST(UninstallFaultSweep, AConsoleThatDoesNotEndStopsTheRunBeforeAnythingChanges) {
+    for (const Layout& layout : layouts) {
+        SCOPED_TRACE(layout.name);
+        Machine m(layout);
+        m.console.running = true;
+        m.console.hangs = true;
+        const auto before = m.fs.snapshot();
+        EXPECT_EQ(run_uninstall(m.system, m.view), UninstallOutcome::stopped);
+        EXPECT_EQ(m.fs.snapshot(), before);
+        EXPECT_TRUE(m.run_value_there());
+        EXPECT_TRUE(m.processes.started.empty());
+        EXPECT_FALSE(m.completion_shown());
+        EXPECT_TRUE(m.view.exit_button);
+        EXPECT_NE(m.view.messages.back().find("консоль Varnholde не закрылась"),
+                  std::string::npos);
+    }
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
+#include "platform/fake/fake_console_and_shell.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_registry.h"
 #include "platform/fake/fake_system.h"
@@ -61,6 +64,8 @@ protected:
         fs.set_in_use(root + "\\Uninstall.exe", true);  // it is running
         savestring(registry, hkey_local_machine, shell_folders, "Common Programs", start_menu);
         savestring(registry, hkey_local_machine, run_key, "Varnholde", root + "\\Varnholde.exe");
+        system.console = &console;
+        system.shell = &shell;
     }
 
     UninstallOutcome run() { return run_uninstall(system, view); }
@@ -80,6 +85,8 @@ protected:
     FakeFileSystem fs;
     FakeRegistry registry;
     FakeProcessStarter processes;
+    FakeRunningConsole console;
+    FakeShellFolders shell;
     UninstallSystem system{fs, registry, processes, root, "Uninstall.exe", cmd};
     RecordingView view;
 };
@@ -107,7 +114,7 @@ TEST_F(UninstallTest, FullTreeIsRemovedStageByStage) {
     };
     EXPECT_EQ(view.messages, expected);
 
-    // Only the uninstaller, its batch file and the registry's Run value stay.
+    // Only the uninstaller and its batch file stay; the Run value is gone.
     std::vector<std::string> left;
     for (const auto& [path, description] : fs.snapshot())
         if (path.rfind("C:\\Tessarimondale", 0) == 0) left.push_back(path);
@@ -116,8 +123,8 @@ TEST_F(UninstallTest, FullTreeIsRemovedStageByStage) {
                                               root + "\\Uninstall.exe"}));
     EXPECT_TRUE(gone(start_menu + "\\Varnholde"));
     EXPECT_FALSE(gone(start_menu + "\\Other.lnk"));
-    EXPECT_EQ(getstring(registry, hkey_local_machine, run_key, "Varnholde"),
-              root + "\\Varnholde.exe");
+    EXPECT_FALSE(registry.value(hkey_local_machine, run_key, "Varnholde").has_value());
+    EXPECT_TRUE(registry.key_exists(hkey_local_machine, run_key));
 
     EXPECT_FALSE(view.question_buttons);
     EXPECT_FALSE(view.progress_visible);
@@ -262,16 +269,140 @@ TEST_F(UninstallTest, UninstallerInAnotherLetterCaseIsNotSkipped) {
     expect_stopped_naming(root + "\\uninstall.exe (файл занят другой программой)");
 }
 
-TEST_F(UninstallTest, EmptyCommonProgramsRemovesVarnholdeOnTheCurrentDrive) {
-    savestring(registry, hkey_local_machine, shell_folders, "Common Programs", "");
-    fs.add_drive('D');
-    fs.set_current_drive('D');
-    fs.put_file("D:\\Varnholde\\Varnholde.lnk", "lnk");
-    fs.put_file("C:\\Varnholde\\Varnholde.lnk", "lnk");
+// Without "Common Programs" the shell names the folder; without that too,
+// the installer used "\Varnholde" on the current drive, which may hold the
+// user's own files: only the three shortcuts go, and the folder only when
+// they were all it held.
+TEST_F(UninstallTest, EmptyCommonProgramsAsksTheShellThenSparesAFolderOfTheUsers) {
+    struct Case {
+        const char* name;
+        std::string shell_programs;
+        std::vector<std::string> users_files;  // beside the shortcuts in D:\Varnholde
+        bool folder_removed;
+    };
+    const Case cases[] = {
+        {"the shell knows the folder", start_menu, {}, false},
+        {"only the shortcuts", "", {}, true},
+        {"a file of the user's", "", {"letter.txt"}, false},
+        {"a file named like ours but another", "", {"Varnholde.lnk.bak"}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs = FakeFileSystem();
+        view = RecordingView();
+        shell = FakeShellFolders();
+        SetUp();
+        savestring(registry, hkey_local_machine, shell_folders, "Common Programs", "");
+        shell.programs = c.shell_programs;
+        fs.add_drive('D');
+        fs.set_current_drive('D');
+        for (const char* link : {"Varnholde.lnk", "ReadMe.lnk", "Удаление Varnholde.lnk"})
+            fs.put_file(std::string("D:\\Varnholde\\") + link, "lnk");
+        for (const std::string& name : c.users_files) fs.put_file("D:\\Varnholde\\" + name, "user");
+        fs.put_file("C:\\Varnholde\\Varnholde.lnk", "lnk");
+
+        ASSERT_EQ(run(), UninstallOutcome::completed);
+        EXPECT_EQ(shell.queries, 1);
+        EXPECT_FALSE(gone("C:\\Varnholde\\Varnholde.lnk"));
+        if (!c.shell_programs.empty()) {
+            EXPECT_TRUE(gone(start_menu + "\\Varnholde"));
+            EXPECT_FALSE(gone("D:\\Varnholde\\Varnholde.lnk"));
+            continue;
+        }
+        EXPECT_FALSE(gone(start_menu + "\\Varnholde\\Varnholde.lnk"));
+        for (const char* link : {"Varnholde.lnk", "ReadMe.lnk", "Удаление Varnholde.lnk"})
+            EXPECT_TRUE(gone(std::string("D:\\Varnholde\\") + link)) << link;
+        for (const std::string& name : c.users_files)
+            EXPECT_EQ(fs.content("D:\\Varnholde\\" + name), "user");
+        EXPECT_EQ(gone("D:\\Varnholde"), c.folder_removed);
+    }
+}
+
+TEST_F(UninstallTest, ARunningConsoleIsClosedBeforeAnythingIsDeleted) {
+    const std::string exe = root + "\\Varnholde.exe", settings = root + "\\us_param.par";
+    fs.set_in_use(exe, true);
+    console.running = true;
+    bool aliases_there_at_close = false;
+    console.on_close = [&] {  // its unload: the settings written, its file let go
+        aliases_there_at_close = fs.exists(root + "\\Alliases\\Dirs\\docs");
+        fs.put_file(settings, "written at unload");
+        fs.set_in_use(exe, false);
+    };
     ASSERT_EQ(run(), UninstallOutcome::completed);
-    EXPECT_TRUE(gone("D:\\Varnholde"));
-    EXPECT_FALSE(gone("C:\\Varnholde\\Varnholde.lnk"));
-    EXPECT_FALSE(gone(start_menu + "\\Varnholde"));  // no longer named by the registry
+    EXPECT_EQ(console.close_requests, 1);
+    EXPECT_TRUE(aliases_there_at_close);
+    EXPECT_EQ(view.messages.at(1), "Закрытие консоли Varnholde");
+    EXPECT_TRUE(gone(exe));
+    EXPECT_TRUE(gone(settings));
+
+    // One that does not end within its time: nothing at all is deleted.
+    fs = FakeFileSystem();
+    view = RecordingView();
+    console = FakeRunningConsole();
+    processes = FakeProcessStarter();
+    SetUp();
+    fs.set_in_use(exe, true);
+    console.running = true;
+    console.hangs = true;
+    const auto before = fs.snapshot();
+    EXPECT_EQ(run(), UninstallOutcome::stopped);
+    EXPECT_EQ(console.waited_ms, console_close_timeout_ms);
+    EXPECT_EQ(fs.snapshot(), before);
+    EXPECT_TRUE(view.values.empty());
+    expect_stopped_naming("консоль Varnholde не закрылась");
+    EXPECT_TRUE(registry.value(hkey_local_machine, run_key, "Varnholde").has_value());
+}
+
+// The Run value goes only when it starts the installed console; a value
+// that cannot be removed stops the procedure before the Start-menu folder.
+TEST_F(UninstallTest, TheRunValueGoesOnlyWhenItStartsTheInstalledConsole) {
+    struct Case {
+        const char* name;
+        std::optional<FakeRegistry::Value> value;  // nullopt: none
+        bool read_only;
+        bool kept;
+        UninstallOutcome outcome;
+    };
+    const std::string ours = root + "\\Varnholde.exe";
+    const Case cases[] = {
+        {"the console's path", FakeRegistry::Value{reg_sz, ours + '\0'}, false, false,
+         UninstallOutcome::completed},
+        {"in other letter case", FakeRegistry::Value{reg_sz, "c:\\TESSARIMONDALE\\varnholde\\"
+                                                             "Varnholde.EXE" + std::string(1, '\0')},
+         false, false, UninstallOutcome::completed},
+        {"another program", FakeRegistry::Value{reg_sz, "D:\\Tools\\Varnholde.exe" +
+                                                            std::string(1, '\0')},
+         false, true, UninstallOutcome::completed},
+        {"with arguments", FakeRegistry::Value{reg_sz, ours + " /hide" + '\0'}, false, true,
+         UninstallOutcome::completed},
+        {"not a string", FakeRegistry::Value{reg_expand_sz, ours + '\0'}, false, true,
+         UninstallOutcome::completed},
+        {"no value", std::nullopt, false, false, UninstallOutcome::completed},
+        {"no right to delete it", FakeRegistry::Value{reg_sz, ours + '\0'}, true, true,
+         UninstallOutcome::stopped},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs = FakeFileSystem();
+        view = RecordingView();
+        registry = FakeRegistry();
+        processes = FakeProcessStarter();
+        SetUp();
+        RegKey key = 0;
+        registry.open_key(hkey_local_machine, run_key, key);
+        registry.delete_value(key, "Varnholde");
+        registry.close_key(key);
+        if (c.value) registry.put_value(hkey_local_machine, run_key, "Varnholde", c.value->type,
+                                        c.value->bytes);
+        registry.set_read_only(c.read_only);
+        EXPECT_EQ(run(), c.outcome);
+        EXPECT_EQ(registry.value(hkey_local_machine, run_key, "Varnholde").has_value(), c.kept);
+        EXPECT_TRUE(gone(root + "\\Varnholde.exe"));
+        if (c.outcome == UninstallOutcome::stopped) {
+            expect_stopped_naming("параметр автозапуска Varnholde");
+            EXPECT_FALSE(gone(start_menu + "\\Varnholde"));
+        }
+    }
 }
 
 TEST_F(UninstallTest, SecondRunFinishesWhatAStoppedRunBegan) {
