@@ -6,23 +6,18 @@
 #include "platform/win32/wide.h"
 #include "platform/win32/win_system.h"
 #include "platform/win32/window_text.h"
+#include "shared/product.h"
 
 namespace vh {
 
 namespace {
 
 constexpr int client_size = 3135;  // twips, square
-constexpr char readme_command[] =
-    "c:\\windows\\notepad.exe C:\\Tessarimondale\\Varnholde\\ReadMe.txt";
+// A fixed editor: the Windows directory is not looked up.
+constexpr char notepad[] = "c:\\windows\\notepad.exe";
 constexpr char maker_line[] = "Команда Tessarimondale, 2026\r\nvarnholde@tsm.example";
 
-enum ControlId { picIcon = 200, lblTitle, lblVersion, lblDisclaimer, Command1, lblDescription };
-
-HFONT cyrillic_font(const wchar_t* face, double points, int weight, int dpi) {
-    return CreateFontW(-static_cast<int>(points * dpi / 72.0 + 0.5), 0, 0, 0, weight, FALSE,
-                       FALSE, FALSE, RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                       DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face);
-}
+enum ControlId { icon_id = 200, title_id, version_id, disclaimer_id, readme_button_id, maker_id };
 
 // A dialog template with no controls: they are created in code so that
 // each gets its own font and exact place.
@@ -118,12 +113,12 @@ INT_PTR CALLBACK AboutBox::dialog_proc(HWND dialog, UINT message, WPARAM w, LPAR
 
 INT_PTR AboutBox::handle(UINT message, WPARAM w, LPARAM l) {
     switch (message) {
-        case WM_INITDIALOG: Form_Load(); return FALSE;  // the focus is set on "Понял!"
+        case WM_INITDIALOG: load(); return FALSE;  // the focus is set on "Понял!"
         case WM_COMMAND:
             switch (LOWORD(w)) {
                 case IDOK:
-                case IDCANCEL: cmdOK_Click(); return TRUE;
-                case Command1: Command1_Click(); return TRUE;
+                case IDCANCEL: close(); return TRUE;
+                case readme_button_id: open_readme(); return TRUE;
             }
             return FALSE;
         case WM_CTLCOLORSTATIC:
@@ -141,17 +136,13 @@ INT_PTR AboutBox::handle(UINT message, WPARAM w, LPARAM l) {
     return FALSE;
 }
 
-void AboutBox::Form_Load() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    twips_per_pixel_ = (1440 + dpi / 2) / dpi;
-    title_font_.reset(cyrillic_font(L"Arial Black", 18, FW_NORMAL, dpi));
-    version_font_.reset(cyrillic_font(L"Arial Black", 9.75, FW_NORMAL, dpi));
-    text_font_.reset(cyrillic_font(L"MS Sans Serif", 8.25, FW_BOLD, dpi));
+void AboutBox::load() {
+    title_font_ = create_cyrillic_font(L"Arial Black", 18, false);
+    version_font_ = create_cyrillic_font(L"Arial Black", 9.75f, false);
+    text_font_ = create_cyrillic_font(L"MS Sans Serif", 8.25f, true);
 
     // The client area is square; the box opens centred on the screen.
-    RECT frame{0, 0, px(client_size), px(client_size)};
+    RECT frame{0, 0, scale_.x(client_size), scale_.y(client_size)};
     AdjustWindowRectEx(&frame, GetWindowLongW(dialog_, GWL_STYLE), FALSE,
                        GetWindowLongW(dialog_, GWL_EXSTYLE));
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
@@ -159,8 +150,8 @@ void AboutBox::Form_Load() {
                  (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, SWP_NOZORDER);
     create_controls();
 
-    set_window_text(lblVersion_, program_version_text());
-    set_window_text(lblTitle_, program_title());
+    set_window_text(version_label_, program_version_text());
+    set_window_text(title_label_, program_title());
 }
 
 void AboutBox::create_controls() {
@@ -168,24 +159,25 @@ void AboutBox::create_controls() {
     // Created in tab order: "Понял!" first, so it has the focus.
     HWND ok = add(L"BUTTON", "Понял!", WS_TABSTOP | BS_DEFPUSHBUTTON, 277, 2645, 2580, 345, IDOK,
                   dialog_font);
-    HWND icon = add(L"STATIC", "", SS_ICON, 240, 240, 540, 540, picIcon, nullptr);
+    HWND icon = add(L"STATIC", "", SS_ICON, 240, 240, 540, 540, icon_id, nullptr);
     SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
-    lblTitle_ = add(L"STATIC", "Varnholde", SS_CENTER, 840, 120, 2115, 465, lblTitle,
-                    title_font_.get());
-    lblVersion_ = add(L"STATIC", "Version", SS_CENTER, 840, 600, 2085, 225, lblVersion,
-                      version_font_.get());
-    lblDisclaimer_ = add(L"STATIC", "Вся инфа по использованию консоли в ReadMe файле", SS_LEFT,
-                         240, 1080, 2655, 465, lblDisclaimer, text_font_.get());
-    add(L"BUTTON", "ReadMe", WS_TABSTOP | BS_PUSHBUTTON, 277, 1560, 2580, 345, Command1,
+    title_label_ = add(L"STATIC", "Varnholde", SS_CENTER, 840, 120, 2115, 465, title_id,
+                       title_font_.get());
+    version_label_ = add(L"STATIC", "Version", SS_CENTER, 840, 600, 2085, 225, version_id,
+                         version_font_.get());
+    disclaimer_label_ = add(L"STATIC", "Вся инфа по использованию консоли в ReadMe файле",
+                            SS_LEFT, 240, 1080, 2655, 465, disclaimer_id, text_font_.get());
+    add(L"BUTTON", "ReadMe", WS_TABSTOP | BS_PUSHBUTTON, 277, 1560, 2580, 345, readme_button_id,
         dialog_font);
-    add(L"STATIC", maker_line, SS_CENTER, 225, 2040, 2685, 570, lblDescription, text_font_.get());
+    add(L"STATIC", maker_line, SS_CENTER, 225, 2040, 2685, 570, maker_id, text_font_.get());
     SetFocus(ok);
 }
 
 HWND AboutBox::add(const wchar_t* klass, const char* text, DWORD style, int left, int top,
                    int width, int height, int id, HFONT font) {
-    HWND control = CreateWindowExW(0, klass, to_wide(text).c_str(), WS_CHILD | WS_VISIBLE | style, px(left),
-                                   px(top), px(width), px(height), dialog_,
+    HWND control = CreateWindowExW(0, klass, to_wide(text).c_str(), WS_CHILD | WS_VISIBLE | style,
+                                   scale_.x(left), scale_.y(top), scale_.x(width),
+                                   scale_.y(height), dialog_,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
                                    nullptr);
     if (font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -194,17 +186,18 @@ HWND AboutBox::add(const wchar_t* klass, const char* text, DWORD style, int left
 
 // Notepad opens the read-me while the box stays open. When it cannot be
 // started the box says so in its own text and stays usable.
-void AboutBox::Command1_Click() {
-    if (starter_.start(readme_command, WindowShow::normal) != StartResult::ok)
-        set_window_text(lblDisclaimer_, "Не удалось запустить Блокнот: c:\\windows\\notepad.exe");
+void AboutBox::open_readme() {
+    const std::string command = std::string(notepad) + " " + product::readme_file;
+    if (starter_.start(command, WindowShow::normal) != StartResult::ok)
+        set_window_text(disclaimer_label_, std::string("Не удалось запустить Блокнот: ") + notepad);
 }
 
-void AboutBox::cmdOK_Click() {
+void AboutBox::close() {
     DestroyWindow(dialog_);
 }
 
 HBRUSH AboutBox::on_color_label(HDC dc, HWND label) {
-    SetTextColor(dc, label == lblTitle_ ? RGB(0, 0, 255) : RGB(0, 0, 0));
+    SetTextColor(dc, label == title_label_ ? RGB(0, 0, 255) : RGB(0, 0, 0));
     SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
     return GetSysColorBrush(COLOR_BTNFACE);
 }
@@ -224,14 +217,10 @@ void AboutBox::paint_lines(HDC dc) {
     for (const Line& line : lines) {
         Pen pen(CreatePen(PS_SOLID, line.width, line.color));
         HGDIOBJ old = SelectObject(dc, pen.get());
-        MoveToEx(dc, px(line.x1), px(line.y1), nullptr);
-        LineTo(dc, px(line.x2), px(line.y2));
+        MoveToEx(dc, scale_.x(line.x1), scale_.y(line.y1), nullptr);
+        LineTo(dc, scale_.x(line.x2), scale_.y(line.y2));
         SelectObject(dc, old);
     }
-}
-
-int AboutBox::px(int twips) const {
-    return (twips + twips_per_pixel_ / 2) / twips_per_pixel_;
 }
 
 }  // namespace vh

@@ -31,8 +31,8 @@ class AliasStore {
 public:
     // The directories end in a backslash (one is added when missing).
     AliasStore(FileSystem& fs, ProcessStarter& starter,
-               std::string program_dir = program_alias_dir,
-               std::string folder_dir = folder_alias_dir);
+               std::string program_dir = product::program_alias_dir,
+               std::string folder_dir = product::folder_alias_dir);
 
     // argument: the alias name, a blank, the target (which may hold blanks).
     AliasStatus define_program_alias(const std::string& argument);

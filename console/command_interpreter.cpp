@@ -183,7 +183,7 @@ CommandInterpreter::Flow CommandInterpreter::skin(const std::string& line) {
     }
     status_text_.clear();
     settings.skin_number = static_cast<std::int16_t>(number);
-    settings.skin_path = skin_path_prefix + number_text(settings.skin_number) + ".jpg";
+    settings.skin_path = product::skin_path_prefix + number_text(settings.skin_number) + ".jpg";
     trap_armed_ = true;
     switch (view_.load_skin(settings.skin_path)) {
         case LoadResult::ok: return Flow::next;
@@ -231,18 +231,23 @@ CommandInterpreter::Flow CommandInterpreter::delete_all_aliases(const std::strin
 }
 
 CommandInterpreter::Flow CommandInterpreter::log_off(const std::string& line) {
-    if (line == "newuser") session_.exit_windows(exit_flags::logoff);
+    if (line == "newuser") exit_windows(exit_flags::logoff);
     return Flow::next;
 }
 
 CommandInterpreter::Flow CommandInterpreter::shut_down(const std::string& line) {
-    if (line == "power") session_.exit_windows(exit_flags::shutdown);
+    if (line == "power") exit_windows(exit_flags::shutdown);
     return Flow::next;
 }
 
 CommandInterpreter::Flow CommandInterpreter::restart(const std::string& line) {
-    if (line == "restart") session_.exit_windows(exit_flags::reboot);
+    if (line == "restart") exit_windows(exit_flags::reboot);
     return Flow::next;
+}
+
+// A refusal (no shut-down privilege, say) is told in the echo line.
+void CommandInterpreter::exit_windows(unsigned flags) {
+    if (!session_.exit_windows(flags)) status_text_ = refused_status;
 }
 
 // The drive letter goes to Explorer untested and untrimmed.

@@ -18,6 +18,7 @@ inline constexpr int tab_key = 9;
 inline constexpr const char* file_not_found_status = " >>ОШИБКА: ФАЙЛ НЕ НАЙДЕН";
 inline constexpr const char* invalid_name_status = " >>ОШИБКА: НЕДОПУСТИМОЕ ИМЯ";
 inline constexpr const char* invalid_value_status = " >>ОШИБКА: НЕДОПУСТИМОЕ ЗНАЧЕНИЕ";
+inline constexpr const char* refused_status = " >>ОШИБКА: ОТКАЗАНО СИСТЕМОЙ";
 
 // List1: the words Tab completes, in the order the completion scan tries them.
 inline constexpr const char* command_words[] = {
@@ -44,6 +45,7 @@ private:
     void complete_on_tab(int char_code);
     Flow run_steps(const std::string& line);
     void echo(const std::string& line);
+    void exit_windows(unsigned flags);
 
     Flow close_window(const std::string& line);
     Flow exit_program(const std::string& line);

@@ -5,15 +5,9 @@
 #include <cstdint>
 #include <string>
 
-namespace vh {
+#include "shared/product.h"
 
-// The installation tree, a fixed place.
-inline constexpr const char* install_dir = "C:\\Tessarimondale\\Varnholde";
-inline constexpr const char* settings_path = "C:\\Tessarimondale\\Varnholde\\us_param.par";
-inline constexpr const char* skin_path_prefix = "C:\\Tessarimondale\\Varnholde\\Skins\\skin_";
-inline constexpr const char* program_alias_dir =
-    "C:\\Tessarimondale\\Varnholde\\Alliases\\Exe_files\\";
-inline constexpr const char* folder_alias_dir = "C:\\Tessarimondale\\Varnholde\\Alliases\\Dirs\\";
+namespace vh {
 
 struct Settings {
     std::string skin_path;
@@ -32,7 +26,7 @@ inline Settings designed_settings() {
     return s;
 }
 
-constexpr int history_lines = 6;  // Label1(0) newest .. Label1(5) oldest
+constexpr int history_lines = 6;  // line 0 newest (lowest) .. line 5 oldest
 
 struct ConsoleState {
     Settings settings = designed_settings();

@@ -26,13 +26,13 @@ public:
 
     virtual std::string input_text() = 0;              // RichTextBox1
     virtual void set_input_text(const std::string& text) = 0;
-    virtual std::string history_line(int index) = 0;  // Label1(index), 0..5
+    virtual std::string history_line(int index) = 0;  // 0 newest (lowest) .. 5 oldest
     virtual void set_history_line(int index, const std::string& text) = 0;
 
     virtual bool visible() = 0;
     virtual void set_visible(bool visible) = 0;
     virtual void show_about() = 0;                     // modeless, one instance
-    // Gives the colour to the input line, then to Label1(0)..Label1(5).
+    // Gives the colour to the input line, then to the history lines 0 to 5.
     virtual void set_text_color(const TextColor& color) = 0;
     // Loads a JPEG picture as the window's background.
     virtual LoadResult load_skin(const std::string& path) = 0;

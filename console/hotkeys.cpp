@@ -13,7 +13,7 @@ void recall(ConsoleState& state, ConsoleView& view) {
 
 }  // namespace
 
-void Timer1_Timer(ConsoleState& state, ConsoleView& view, KeyState& keys) {
+void on_poll_tick(ConsoleState& state, ConsoleView& view, KeyState& keys) {
     // F12 toggles once per press: at the first tick that sees it down, or
     // that learns it went down and up again since the previous tick. While
     // it stays down nothing more happens, and a key seen down at the previous

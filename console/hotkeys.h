@@ -9,10 +9,10 @@
 
 namespace vh {
 
-// One tick of Timer1: a press of F12 toggles the band once, however long it
+// One tick of the polling timer: a press of F12 toggles the band once, however long it
 // is held and however short the interval; while the band is shown, Up and
 // Down bring history lines back into the input line at every tick.
-void Timer1_Timer(ConsoleState& state, ConsoleView& view, KeyState& keys);
+void on_poll_tick(ConsoleState& state, ConsoleView& view, KeyState& keys);
 
 // The icon's callback arrives as a left-button press whose coordinates carry
 // the mouse event (517: right-button release) in x and 0 in y; only that

@@ -2,12 +2,6 @@
 
 namespace vh {
 
-int twips_to_pixels(int twips, int twips_per_pixel) {
-    if (twips_per_pixel <= 0) return 0;
-    const int half = twips_per_pixel / 2;
-    return twips >= 0 ? (twips + half) / twips_per_pixel : -((-twips + half) / twips_per_pixel);
-}
-
 ConsoleLayout console_layout(int screen_width_twips, int screen_height_twips,
                              int twips_per_pixel_y) {
     ConsoleLayout layout;

@@ -18,8 +18,8 @@ struct TwipsRect {
 struct ConsoleLayout {
     int window_width = 0;   // outer size
     int window_height = 0;
-    TwipsRect input;                             // RichTextBox1
-    std::array<TwipsRect, history_lines> labels;  // Label1(0)..Label1(5)
+    TwipsRect input;                             // the input line
+    std::array<TwipsRect, history_lines> labels;  // history lines, 0 the lowest
 };
 
 // The designed client area of the band; its outer size adds a one-pixel
@@ -29,8 +29,5 @@ constexpr int designed_client_height = 3105;
 
 ConsoleLayout console_layout(int screen_width_twips, int screen_height_twips,
                              int twips_per_pixel_y);
-
-// Twips to whole pixels, to the nearest.
-int twips_to_pixels(int twips, int twips_per_pixel);
 
 }  // namespace vh

@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <ole2.h>
 
-#include "console/form1_win.h"
+#include "console/console_window_win.h"
 #include "console/single_console_win.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
@@ -10,7 +10,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
     vh::SingleConsole single;
     if (!single.claim()) return 0;
     OleInitialize(nullptr);  // JPEG skins are decoded by the OLE picture loader
-    vh::Form1 form;
+    vh::ConsoleWindow form;
     if (!form.create(instance, show_command)) return 1;
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {

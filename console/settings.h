@@ -31,7 +31,7 @@ enum class SettingsOutcome {
 // is what the console showed. A one-digit number is read with its sign, so
 // that every value the commands accept comes back as it was written.
 SettingsOutcome load_settings(FileSystem& fs, ConsoleView& view, Settings& settings,
-                              const std::string& path = settings_path);
+                              const std::string& path = product::settings_file);
 
 // Whether the unload may write the file after this start. A file that was
 // there but could not be read (held open by another program, say) is left
@@ -46,7 +46,7 @@ std::string format_settings(const Settings& settings);
 // the same directory that then replaces the old file in one step, so an
 // interrupted write never loses the user's settings. Failure changes nothing.
 FsError save_settings(FileSystem& fs, const Settings& settings,
-                      const std::string& path = settings_path);
+                      const std::string& path = product::settings_file);
 
 // Whether a colour code or skin number can be kept in the file: each has
 // room for one digit and the blank or minus sign before it, so -9 to 9.

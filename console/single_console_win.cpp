@@ -1,6 +1,7 @@
 #include "console/single_console_win.h"
 
 #include "platform/win32/win_running_console.h"
+#include "shared/product.h"
 
 namespace vh {
 
@@ -14,7 +15,7 @@ constexpr DWORD first_console_wait_ms = 5000;
 // Asks the first console to show itself, letting it take the foreground
 // that this start (made by the user) may give away.
 bool show_first_console() {
-    const std::vector<HWND> windows = console_windows();
+    const std::vector<HWND> windows = console_windows(product::console_window_class);
     if (windows.empty()) return false;
     DWORD id = 0;
     GetWindowThreadProcessId(windows.front(), &id);

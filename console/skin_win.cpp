@@ -32,9 +32,9 @@ LoadResult Skin::load(const std::string& path, SIZE visible) {
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return LoadResult::failed;
 
-    IPicture* picture = nullptr;
+    ComPtr<IPicture> picture;
     if (FAILED(OleLoadPicturePath(const_cast<LPOLESTR>(wide->c_str()), nullptr, 0, 0,
-                                  IID_IPicture, reinterpret_cast<void**>(&picture))) ||
+                                  IID_IPicture, picture.out())) ||
         !picture)
         return LoadResult::failed;
 
@@ -63,7 +63,6 @@ LoadResult Skin::load(const std::string& path, SIZE visible) {
         SelectObject(memory, old);
     }
     if (memory) DeleteDC(memory);
-    picture->Release();
     if (result == LoadResult::ok) {
         bitmap_ = std::move(bitmap);
         size_ = kept;

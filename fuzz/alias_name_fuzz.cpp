@@ -7,6 +7,7 @@
 #include "console/alias_name.h"
 #include "console/alias_store.h"
 #include "fuzz/fuzz_support.h"
+#include "shared/product.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_system.h"
 
@@ -41,8 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string name = bytes.rest();
 
     FakeFileSystem fs;
-    fs.put_directory(program_alias_dir);
-    fs.put_directory(folder_alias_dir);
+    fs.put_directory(product::program_alias_dir);
+    fs.put_directory(product::folder_alias_dir);
     fs.put_file("C:\\Tessarimondale\\Varnholde\\us_param.par", "settings");
     fs.put_file("C:\\Windows\\notepad.exe", "program");
     FakeProcessStarter starter;

@@ -9,6 +9,7 @@
 #include "console/command_interpreter.h"
 #include "console/settings.h"
 #include "fuzz/fuzz_support.h"
+#include "shared/product.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_system.h"
 #include "tests/unit/console/fake_console_view.h"
@@ -18,8 +19,8 @@ namespace {
 
 using Snapshot = std::map<std::string, std::string>;
 
-const std::string exe_dir = program_alias_dir;
-const std::string dirs_dir = folder_alias_dir;
+const std::string exe_dir = std::string(product::program_alias_dir) + "\\";
+const std::string dirs_dir = std::string(product::folder_alias_dir) + "\\";
 
 bool directly_inside(const std::string& path, const std::string& dir) {
     return path.size() > dir.size() && path.compare(0, dir.size(), dir) == 0 &&
@@ -50,8 +51,8 @@ void install(FakeFileSystem& fs) {
     fs.put_file("C:\\Tessarimondale\\Varnholde\\Alliases\\beside", "beside");
     fs.put_file("C:\\Tessarimondale\\Varnholde\\Varnholde.exe", "console");
     fs.put_file("C:\\Tessarimondale\\Varnholde\\Skins\\skin_ 1.jpg", "jpeg");
-    fs.put_file(settings_path,
-                std::string(skin_path_prefix) + " 1.jpg 1   200\r\n");
+    fs.put_file(product::settings_file,
+                std::string(product::skin_path_prefix) + " 1.jpg 1   200\r\n");
     fs.put_file("C:\\Windows\\notepad.exe", "program");
     fs.put_file("C:\\Users\\doc.txt", "document");
     fs.put_directory("C:\\Work");
@@ -109,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Unload: the settings file is the one thing written outside.
     FUZZ_CHECK(save_settings(fs, state.settings) == FsError::ok);
     Snapshot expected = outside_aliases(before);
-    expected[settings_path] = "32:" + format_settings(state.settings);
+    expected[product::settings_file] = "32:" + format_settings(state.settings);
     FUZZ_CHECK(outside_aliases(fs.snapshot()) == expected);
     return 0;
 }

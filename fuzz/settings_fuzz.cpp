@@ -10,6 +10,7 @@
 
 #include "console/settings.h"
 #include "fuzz/fuzz_support.h"
+#include "shared/product.h"
 #include "platform/fake/fake_file_system.h"
 #include "tests/unit/console/fake_console_view.h"
 
@@ -57,7 +58,7 @@ bool well_formed(const std::string& f) {
         return written_digit(f[0], f[1]) && written_interval(f.substr(2, 6)) &&
                f.compare(8, 2, "\r\n") == 0;
     if (f.size() != settings_file_length) return false;
-    if (f.compare(0, 39, skin_path_prefix) != 0) return false;
+    if (f.compare(0, 39, product::skin_path_prefix) != 0) return false;
     if (!written_digit(f[39], f[40]) || f.compare(41, 4, ".jpg") != 0) return false;
     if (!written_digit(f[45], f[46])) return false;
     if (f.compare(53, 2, "\r\n") != 0) return false;
@@ -126,8 +127,8 @@ struct Run {
 // One start and unload of the console over a settings file.
 Run start_and_unload(const File& file, LoadResult skin, int failing_write_step) {
     FakeFileSystem fs;
-    fs.put_directory(install_dir);
-    if (file) fs.put_file(settings_path, *file);
+    fs.put_directory(product::install_dir);
+    if (file) fs.put_file(product::settings_file, *file);
     testing::FakeConsoleView view;
     view.skin_result = skin;
     Settings settings = designed_settings();
@@ -135,7 +136,7 @@ Run start_and_unload(const File& file, LoadResult skin, int failing_write_step) 
     fs.fail_operation(failing_write_step);
     const FsError error = save_settings(fs, settings);
     FUZZ_CHECK(!fs.exists(temporary_path));
-    return {fs.content(settings_path), error};
+    return {fs.content(product::settings_file), error};
 }
 
 }  // namespace

@@ -28,15 +28,7 @@ foreach(n RANGE 1 6)
 endforeach()
 
 # The Start-menu shortcuts, without extension, to the installed files.
-set(installed "C:\\Tessarimondale\\Varnholde")
-foreach(link "Varnholde|Varnholde.exe" "ReadMe|ReadMe.txt" "Удаление Varnholde|Uninstall.exe")
-  string(REPLACE "|" ";" link "${link}")
-  list(GET link 0 name)
-  list(GET link 1 target)
-  execute_process(COMMAND "${MAKE_LNK}" "${PACKAGE_DIR}/Datalnk/${name}"
-                          "${installed}\\${target}" "${installed}"
-                  COMMAND_ERROR_IS_FATAL ANY)
-endforeach()
+execute_process(COMMAND "${MAKE_LNK}" "${PACKAGE_DIR}/Datalnk" COMMAND_ERROR_IS_FATAL ANY)
 
 file(REMOVE "${ZIP}")
 execute_process(COMMAND "${PYTHON}" "${CMAKE_CURRENT_LIST_DIR}/zip_folder.py" "${PACKAGE_DIR}" "${ZIP}"

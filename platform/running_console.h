@@ -5,9 +5,6 @@
 
 namespace vh {
 
-// The class of the console's top-level window, by which it is found.
-inline constexpr const char* console_window_class = "VarnholdeConsole";
-
 class RunningConsole {
 public:
     virtual ~RunningConsole() = default;

@@ -57,8 +57,9 @@ constexpr unsigned reboot = 2;
 class SessionControl {
 public:
     virtual ~SessionControl() = default;
-    // Ends the session; shut-down and restart first enable the privilege.
-    virtual void exit_windows(unsigned flags) = 0;
+    // Ends the session as a planned one; shut-down and restart first enable
+    // the privilege. False when Windows refuses.
+    virtual bool exit_windows(unsigned flags) = 0;
 };
 
 }  // namespace vh

@@ -10,7 +10,7 @@ constexpr const wchar_t* class_name = L"Varnholde_Setup_Dialog";
 constexpr DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD ex_style = WS_EX_DLGMODALFRAME;
 constexpr float client_width = 5070, client_height = 1095;
-constexpr int label1_id = 1;
+constexpr int message_id = 1;
 
 void end_program() {
     PostQuitMessage(0);
@@ -58,8 +58,8 @@ void ErrorDialog::create(HWND owner, const TwipScale& scale) {
                               GetModuleHandleW(nullptr), nullptr);
     if (!window_) return;
     font_ = create_cyrillic_font(L"MS Sans Serif", 9.75f, true);
-    label1_ = create_control(window_, L"Static", "", SS_CENTER | WS_VISIBLE,
-                             {120, 0, 4815, 495}, label1_id, scale, font_.get());
+    message_label_ = create_control(window_, L"Static", "", SS_CENTER | WS_VISIBLE,
+                             {120, 0, 4815, 495}, message_id, scale, font_.get());
     create_control(window_, L"Button", "Выход из установки!",
                    BS_DEFPUSHBUTTON | WS_TABSTOP | WS_VISIBLE, {120, 600, 4815, 375}, IDCANCEL,
                    scale, font_.get());
@@ -68,7 +68,7 @@ void ErrorDialog::create(HWND owner, const TwipScale& scale) {
 void ErrorDialog::show(HWND owner, const std::string& message, const TwipScale& scale) {
     if (!window_) create(owner, scale);
     if (!window_) return;
-    set_window_text(label1_, message);
+    set_window_text(message_label_, message);
     ShowWindow(window_, SW_SHOWNORMAL);
     SetForegroundWindow(window_);
     UpdateWindow(window_);

@@ -14,7 +14,7 @@ namespace vh {
 
 class ErrorDialog {
 public:
-    // Shows the dialog (creating it at the first call) with message in Label1.
+    // Shows the dialog (creating it at the first call) with the message.
     void show(HWND owner, const std::string& message, const TwipScale& scale);
     HWND window() const { return window_; }
 
@@ -23,7 +23,7 @@ private:
     void create(HWND owner, const TwipScale& scale);
 
     HWND window_ = nullptr;
-    HWND label1_ = nullptr;
+    HWND message_label_ = nullptr;
     Font font_;
 };
 

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "shared/product.h"
 #include "shared/registry_strings.h"
+#include "shared/start_menu.h"
 
 namespace vh {
 
@@ -20,26 +22,21 @@ constexpr const char* aborted = "). Установка прервана.";
 // The five files in the package folder itself, with their installed places.
 struct PackageFile {
     const char* source;
-    const char* destination;
+    std::string destination;
 };
-constexpr PackageFile program_files[] = {
-    {"Ivel.bmp", "C:\\Tessarimondale\\Varnholde\\KSR_Icon.ico"},
-    {"Func.bin", "C:\\Tessarimondale\\Varnholde\\ReadMe.txt"},
-    {"Pos_set_par.ksr", "C:\\Tessarimondale\\Varnholde\\us_param.par"},
-    {"Principal._x_", "C:\\Tessarimondale\\Varnholde\\Varnholde.exe"},
-    {"Principial_un._x_", "C:\\Tessarimondale\\Varnholde\\Uninstall.exe"},
+const PackageFile program_files[] = {
+    {"Ivel.bmp", product::icon_file},
+    {"Func.bin", product::readme_file},
+    {"Pos_set_par.ksr", product::settings_file},
+    {"Principal._x_", product::console_program},
+    {"Principial_un._x_", std::string(product::install_dir) + "\\" + product::uninstaller_name},
 };
-constexpr PackageFile shortcuts[] = {
-    {"Varnholde", "\\Varnholde.lnk"},
-    {"ReadMe", "\\ReadMe.lnk"},
-    {"Удаление Varnholde", "\\Удаление Varnholde.lnk"},
+// Created as whole paths, so they end in a backslash.
+const std::string tree_folders[] = {
+    std::string(product::skins_dir) + "\\",
+    std::string(product::folder_alias_dir) + "\\",
+    std::string(product::program_alias_dir) + "\\",
 };
-constexpr const char* tree_folders[] = {
-    "C:\\Tessarimondale\\Varnholde\\Skins\\",
-    "C:\\Tessarimondale\\Varnholde\\Alliases\\Dirs\\",
-    "C:\\Tessarimondale\\Varnholde\\Alliases\\Exe_files\\",
-};
-constexpr const char* skins_prefix = "C:\\Tessarimondale\\Varnholde\\Skins\\skin_";
 
 class Installation {
 public:
@@ -93,8 +90,8 @@ private:
     bool third_pass() {
         std::int16_t counter = 11;
         for (const std::string& name : list(package_ + "\\Datalnk"))
-            for (const PackageFile& link : shortcuts)
-                if (name == link.source) show_count(++counter, few_files_suffix);
+            for (const char* shortcut : product::shortcut_names)
+                if (name == shortcut) show_count(++counter, few_files_suffix);
         return counter >= 14;
     }
 
@@ -111,7 +108,7 @@ private:
         view_.set_progress(progress_ = 0);
         view_.set_count_visible(false);
         view_.set_status_font_size(8);
-        for (const char* folder : tree_folders)
+        for (const std::string& folder : tree_folders)
             if (!make_tree_folder(folder)) return false;
         if (!make_start_menu_folder()) return false;
         view_.set_progress_visible(true);
@@ -140,10 +137,7 @@ private:
     // An existing folder is an earlier installation's: its files are replaced.
     // The registry names the Programs folder, or else the shell does.
     bool make_start_menu_folder() {
-        std::string programs =
-            getstring(registry_, hkey_local_machine, shell_folders_key, "Common Programs");
-        if (programs.empty() && shell_) programs = shell_->common_programs();
-        start_menu_ = programs + "\\Varnholde";
+        start_menu_ = common_programs_folder(registry_, shell_) + product::start_menu_folder;
         view_.set_status_text(folder_prefix + start_menu_);
         const FsError e = fs_.create_directory(start_menu_);
         if (e != FsError::ok && e != FsError::already_exists) return fail_folder(start_menu_, e);
@@ -166,7 +160,7 @@ private:
     bool copy_skins() {
         view_.set_status_text(copying_text);
         for (char n = '1'; n <= '6'; ++n) {
-            const std::string destination = skins_prefix + std::string(" ") + n + ".jpg";
+            const std::string destination = product::skin_path_prefix + std::string(" ") + n + ".jpg";
             if (!copy("Data\\data" + std::string(1, n) + ".ksr", destination)) return false;
             view_.set_status_text(copying_prefix + destination);
         }
@@ -176,7 +170,7 @@ private:
 
     bool copy_program_files() {
         for (const PackageFile& file : program_files) {
-            view_.set_status_text(copying_prefix + std::string(file.destination));
+            view_.set_status_text(copying_prefix + file.destination);
             if (!copy(file.source, file.destination)) return false;
             step();
         }
@@ -184,10 +178,11 @@ private:
     }
 
     bool copy_shortcuts() {
-        for (const PackageFile& link : shortcuts) {
-            const std::string destination = start_menu_ + link.destination;
+        for (const char* name : product::shortcut_names) {
+            const std::string destination =
+                start_menu_ + "\\" + name + product::shortcut_extension;
             view_.set_status_text(copying_prefix + destination);
-            if (!copy("Datalnk\\" + std::string(link.source), destination)) return false;
+            if (!copy("Datalnk\\" + std::string(name), destination)) return false;
             step();
         }
         return true;
@@ -195,9 +190,10 @@ private:
 
     bool finish() {
         view_.set_progress(progress_ = 100);
-        savestring(registry_, hkey_local_machine, run_key, run_value_name, run_value_data);
+        using namespace product;
+        savestring(registry_, hkey_local_machine, run_key, run_value_name, console_program);
         // The helper reports nothing: read the value back to know it is there.
-        if (getstring(registry_, hkey_local_machine, run_key, run_value_name) != run_value_data)
+        if (getstring(registry_, hkey_local_machine, run_key, run_value_name) != console_program)
             return fail(std::string("Не удалось записать в реестр параметр автозапуска ") +
                         run_value_name + " (доступ запрещён или раздел недоступен" + aborted);
         view_.set_progress_visible(false);

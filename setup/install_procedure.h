@@ -14,23 +14,26 @@
 
 namespace vh {
 
-// What the procedure asks of the installer's windows.
+// What the procedure asks of the installer's windows: the main window with
+// its status line (the designed Label4), count (Label5), progress bar and
+// two buttons ("Далее>>" Command1 and the exit Command2), and the error
+// window Dialog.
 class InstallerView {
 public:
     virtual ~InstallerView() = default;
 
-    virtual void set_status_text(const std::string& text) = 0;   // Label4
-    virtual void set_status_font_size(int points) = 0;           // Label4
-    virtual void set_count_text(const std::string& text) = 0;    // Label5
-    virtual void set_count_visible(bool visible) = 0;            // Label5
+    virtual void set_status_text(const std::string& text) = 0;
+    virtual void set_status_font_size(int points) = 0;
+    virtual void set_count_text(const std::string& text) = 0;
+    virtual void set_count_visible(bool visible) = 0;
     virtual void set_progress(float value) = 0;                  // ProgressBar1, 0..100
     virtual void set_progress_visible(bool visible) = 0;         // ProgressBar1
-    virtual void set_next_visible(bool visible) = 0;             // Command1 "Далее>>"
-    virtual void set_exit_visible(bool visible) = 0;             // Command2
+    virtual void set_next_visible(bool visible) = 0;             // "Далее>>"
+    virtual void set_exit_visible(bool visible) = 0;
     virtual void set_exit_caption(const std::string& caption) = 0;
     virtual void set_exit_width(int twips) = 0;
-    virtual void set_main_enabled(bool enabled) = 0;             // Form1
-    // Writes the message into Label1 of Dialog and shows Dialog, not modal.
+    virtual void set_main_enabled(bool enabled) = 0;             // the main window
+    // Writes the message into the error window and shows it, not modal.
     virtual void show_error_dialog(const std::string& message) = 0;
     virtual void beep() = 0;
 };
@@ -38,16 +41,10 @@ public:
 enum class InstallResult {
     installed,       // success text shown
     broken_package,  // a check pass failed: Dialog shown, nothing changed
-    failed,          // a step after the checks failed: reported in Label4
+    failed,          // a step after the checks failed: reported in the status line
 };
 
-// Fixed names and places.
-inline constexpr const char* install_root = "C:\\Tessarimondale\\Varnholde\\";
-inline constexpr const char* shell_folders_key =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-inline constexpr const char* run_key = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-inline constexpr const char* run_value_name = "Varnholde";
-inline constexpr const char* run_value_data = "C:\\Tessarimondale\\Varnholde\\Varnholde.exe";
+// The installer's own texts.
 inline constexpr const char* broken_package_message =
     "Нарушена целостность пакета установки, продолжение установки невозможно!";
 inline constexpr const char* opening_text =

@@ -1,11 +1,14 @@
-// Setup.exe: `Form1` "Varnholde_Setup", the maximised gradient window with
-// the shadowed title, the maker label and the grey panel `Frame1`, whose
-// "Далее>>" runs the installation procedure. The window is the procedure's
-// InstallerView.
+// Setup.exe: the main window "Varnholde_Setup", maximised over the blue
+// gradient, with the shadowed title, the maker label and the grey panel
+// whose "Далее>>" runs the installation procedure. The window is the
+// procedure's InstallerView. Designed as Form1 with Label1/Label2 (title
+// shadow and face), Label3 (maker), Frame1 (panel), Label4 (status), Label5
+// (count), ProgressBar1, Command1 ("Далее>>") and Command2 (exit).
 #include <windows.h>
 #include <commctrl.h>
 
 #include <string>
+#include <utility>
 
 #include "platform/win32/routed_window_proc.h"
 #include "platform/win32/win_file_system.h"
@@ -23,23 +26,23 @@ namespace vh {
 
 namespace {
 
-constexpr const wchar_t* class_name = L"Varnholde_Setup_Form1";
+constexpr const wchar_t* class_name = L"Varnholde_Setup_Main";
 constexpr const char* title_text = "Установка Varnholde 1.3";
 constexpr const char* maker_text = "Tessarimondale";
 constexpr float designed_width = 11655, designed_height = 8685;  // client area, twips
 constexpr DWORD form_style = WS_OVERLAPPEDWINDOW;
 
 enum ControlId {
-    label1_id = 101,  // title shadow
-    label2_id,        // title face
-    label3_id,        // maker
-    frame1_id,
-    label4_id,
-    label5_id,
-    progress_bar1_id,
+    title_shadow_id = 101,
+    title_face_id,
+    maker_id,
+    panel_id,
+    status_id,
+    count_id,
+    progress_id,
     // Enter and Esc reach the two buttons through the dialog keyboard rules.
-    command1_id = IDOK,
-    command2_id = IDCANCEL,
+    next_id = IDOK,
+    exit_id = IDCANCEL,
 };
 
 void show(HWND control, bool visible) {
@@ -49,43 +52,43 @@ void show(HWND control, bool visible) {
 class SetupWindow : public InstallerView {
 public:
     bool create();
-    HWND window() const { return form1_; }
+    HWND window() const { return window_; }
     HWND dialog() const { return dialog_.window(); }
 
     // InstallerView.
-    void set_status_text(const std::string& text) override { set_text(label4_, text); }
+    void set_status_text(const std::string& text) override { set_text(status_label_, text); }
     void set_status_font_size(int points) override;
-    void set_count_text(const std::string& text) override { set_text(label5_, text); }
-    void set_count_visible(bool visible) override { show(label5_, visible); }
+    void set_count_text(const std::string& text) override { set_text(count_label_, text); }
+    void set_count_visible(bool visible) override { show(count_label_, visible); }
     void set_progress(float value) override;
-    void set_progress_visible(bool visible) override { show(progress_bar1_, visible); }
-    void set_next_visible(bool visible) override { show(command1_, visible); }
-    void set_exit_visible(bool visible) override { show(command2_, visible); }
-    void set_exit_caption(const std::string& caption) override { set_text(command2_, caption); }
-    void set_exit_width(int twips) override { set_control_width(command2_, twips, scale_); }
-    void set_main_enabled(bool enabled) override { EnableWindow(form1_, enabled); }
+    void set_progress_visible(bool visible) override { show(progress_bar_, visible); }
+    void set_next_visible(bool visible) override { show(next_button_, visible); }
+    void set_exit_visible(bool visible) override { show(exit_button_, visible); }
+    void set_exit_caption(const std::string& caption) override { set_text(exit_button_, caption); }
+    void set_exit_width(int twips) override { set_control_width(exit_button_, twips, scale_); }
+    void set_main_enabled(bool enabled) override { EnableWindow(window_, enabled); }
     void show_error_dialog(const std::string& message) override;
     void beep() override { MessageBeep(MB_OK); }
 
 private:
     friend LRESULT CALLBACK routed_window_proc<SetupWindow>(HWND, UINT, WPARAM, LPARAM);
-    void attach(HWND window) { form1_ = window; }
+    void attach(HWND window) { window_ = window; }
     LRESULT handle(UINT message, WPARAM wparam, LPARAM lparam);
 
-    void Form_Load();
-    void Form_Paint();
-    void Command1_Click();
-    void Command2_Click();
+    void load();
+    void paint();
+    void on_next();
+    void on_exit();
     LRESULT static_colors(HWND control, HDC dc);
     void create_panel_controls();
     // The procedure does not return to the message loop: show each change now.
     static void set_text(HWND control, const std::string& text);
 
     TwipScale scale_;
-    HWND form1_ = nullptr;
+    HWND window_ = nullptr;
     ShadowedTitle title_;
-    HWND label3_ = nullptr, frame1_ = nullptr, label4_ = nullptr, label5_ = nullptr;
-    HWND progress_bar1_ = nullptr, command1_ = nullptr, command2_ = nullptr;
+    HWND maker_label_ = nullptr, panel_ = nullptr, status_label_ = nullptr, count_label_ = nullptr;
+    HWND progress_bar_ = nullptr, next_button_ = nullptr, exit_button_ = nullptr;
     Font title_font_, maker_font_, status_font_, count_font_, button_font_;
     ErrorDialog dialog_;
     bool installing_ = false;
@@ -108,46 +111,46 @@ bool SetupWindow::create() {
     // from that size, and only then is the window maximised.
     RECT frame{0, 0, scale_.x(designed_width), scale_.y(designed_height)};
     AdjustWindowRectEx(&frame, form_style, FALSE, 0);
-    form1_ = CreateWindowExW(0, class_name, L"Varnholde_Setup", form_style, CW_USEDEFAULT,
+    window_ = CreateWindowExW(0, class_name, L"Varnholde_Setup", form_style, CW_USEDEFAULT,
                              CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
                              nullptr, nullptr, wc.hInstance, this);
-    return form1_ != nullptr;
+    return window_ != nullptr;
 }
 
 LRESULT SetupWindow::handle(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
-    case WM_CREATE: Form_Load(); return 0;
+    case WM_CREATE: load(); return 0;
     case WM_ERASEBKGND: return 1;  // the paint handler covers everything
-    case WM_PAINT: Form_Paint(); return 0;
-    case WM_SIZE: InvalidateRect(form1_, nullptr, FALSE); return 0;
+    case WM_PAINT: paint(); return 0;
+    case WM_SIZE: InvalidateRect(window_, nullptr, FALSE); return 0;
     case WM_CTLCOLORSTATIC: return static_colors(reinterpret_cast<HWND>(lparam),
                                                  reinterpret_cast<HDC>(wparam));
     case WM_COMMAND:
-        if (LOWORD(wparam) == command1_id) Command1_Click();
-        if (LOWORD(wparam) == command2_id) Command2_Click();
+        if (LOWORD(wparam) == next_id) on_next();
+        if (LOWORD(wparam) == exit_id) on_exit();
         return 0;
-    case WM_CLOSE: Command2_Click(); return 0;
+    case WM_CLOSE: on_exit(); return 0;
     case WM_DESTROY: PostQuitMessage(0); return 0;
-    default: return DefWindowProcW(form1_, message, wparam, lparam);
+    default: return DefWindowProcW(window_, message, wparam, lparam);
     }
 }
 
 // W and H are the outer size at load, the designed one.
-void SetupWindow::Form_Load() {
+void SetupWindow::load() {
     RECT outer{};
-    GetWindowRect(form1_, &outer);
+    GetWindowRect(window_, &outer);
     const float w = scale_.twips_x(outer.right - outer.left);
     const float h = scale_.twips_y(outer.bottom - outer.top);
 
     title_font_ = create_cyrillic_font(L"Times New Roman", 32.25f, true, true);
-    title_ = create_shadowed_title(form1_, title_text, {120, 120, 7575, 855},
+    title_ = create_shadowed_title(window_, title_text, {120, 120, 7575, 855},
                                    {240, 120, 7575, 855}, RGB(255, 255, 255), RGB(0, 0, 0),
-                                   title_font_.get(), label2_id, label1_id, scale_);
+                                   title_font_.get(), title_face_id, title_shadow_id, scale_);
     maker_font_ = create_cyrillic_font(L"MS Sans Serif", 8.25f, true);
-    label3_ = create_control(form1_, L"Static", maker_text, SS_LEFT | WS_VISIBLE,
-                             {w + 1000, h + 1000, 2295, 495}, label3_id, scale_,
+    maker_label_ = create_control(window_, L"Static", maker_text, SS_LEFT | WS_VISIBLE,
+                             {w + 1000, h + 1000, 2295, 495}, maker_id, scale_,
                              maker_font_.get());
-    frame1_ = create_panel(form1_, {w / 2 - 1000, h / 2, 6000, 900}, frame1_id, scale_);
+    panel_ = create_panel(window_, {w / 2 - 1000, h / 2, 6000, 900}, panel_id, scale_);
     create_panel_controls();
 }
 
@@ -155,46 +158,46 @@ void SetupWindow::create_panel_controls() {
     status_font_ = create_cyrillic_font(L"MS Sans Serif", 8.25f, true);
     count_font_ = create_cyrillic_font(L"MS Sans Serif", 9.75f, true);
     button_font_ = create_cyrillic_font(L"MS Sans Serif", 8.25f, false);
-    label4_ = create_control(frame1_, L"Static", opening_text, SS_CENTER | WS_VISIBLE,
-                             {-120, 0, 6255, 615}, label4_id, scale_, status_font_.get());
-    label5_ = create_control(frame1_, L"Static", "", SS_LEFT | WS_VISIBLE, {1680, 360, 2895, 375},
-                             label5_id, scale_, count_font_.get());
-    progress_bar1_ = create_control(frame1_, PROGRESS_CLASSW, "", 0, {165, 360, 5655, 375},
-                                    progress_bar1_id, scale_);
-    SendMessageW(progress_bar1_, PBM_SETRANGE32, 0, 100);
-    command1_ = create_control(frame1_, L"Button", "Далее>>",
+    status_label_ = create_control(panel_, L"Static", opening_text, SS_CENTER | WS_VISIBLE,
+                             {-120, 0, 6255, 615}, status_id, scale_, status_font_.get());
+    count_label_ = create_control(panel_, L"Static", "", SS_LEFT | WS_VISIBLE, {1680, 360, 2895, 375},
+                             count_id, scale_, count_font_.get());
+    progress_bar_ = create_control(panel_, PROGRESS_CLASSW, "", 0, {165, 360, 5655, 375},
+                                    progress_id, scale_);
+    SendMessageW(progress_bar_, PBM_SETRANGE32, 0, 100);
+    next_button_ = create_control(panel_, L"Button", "Далее>>",
                                BS_DEFPUSHBUTTON | WS_TABSTOP | WS_VISIBLE,
-                               {3120, 480, 2655, 375}, command1_id, scale_, button_font_.get());
-    command2_ = create_control(frame1_, L"Button", "Выход.", BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE,
-                               {200, 480, 2655, 375}, command2_id, scale_, button_font_.get());
+                               {3120, 480, 2655, 375}, next_id, scale_, button_font_.get());
+    exit_button_ = create_control(panel_, L"Button", "Выход.", BS_PUSHBUTTON | WS_TABSTOP | WS_VISIBLE,
+                               {200, 480, 2655, 375}, exit_id, scale_, button_font_.get());
 }
 
-void SetupWindow::Form_Paint() {
+void SetupWindow::paint() {
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(form1_, &ps);
+    HDC dc = BeginPaint(window_, &ps);
     RECT client{};
-    GetClientRect(form1_, &client);
-    exclude_child(dc, form1_, frame1_);
+    GetClientRect(window_, &client);
+    exclude_child(dc, window_, panel_);
     paint_gradient(dc, client.right, client.bottom);
-    paint_shadowed_title(dc, form1_, title_);
-    EndPaint(form1_, &ps);
+    paint_shadowed_title(dc, window_, title_);
+    EndPaint(window_, &ps);
 }
 
 // The maker label is transparent over the gradient (the title paints with it).
 LRESULT SetupWindow::static_colors(HWND control, HDC dc) {
-    if (control == label3_) {
+    if (control == maker_label_) {
         SetTextColor(dc, RGB(255, 255, 255));
         SetBkMode(dc, TRANSPARENT);
         return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
     }
-    return DefWindowProcW(form1_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+    return DefWindowProcW(window_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                           reinterpret_cast<LPARAM>(control));
 }
 
 // Runs once: the button is hidden at the procedure's first step; Enter
 // arrives here too, so a hidden button is ignored.
-void SetupWindow::Command1_Click() {
-    if (installing_ || !IsWindowVisible(command1_)) return;
+void SetupWindow::on_next() {
+    if (installing_ || !IsWindowVisible(next_button_)) return;
     installing_ = true;
     WinFileSystem fs;
     WinRegistry registry;
@@ -202,23 +205,26 @@ void SetupWindow::Command1_Click() {
     run_installation(fs, registry, *this, own_directory(), &shell);
 }
 
-void SetupWindow::Command2_Click() {
-    if (IsWindowVisible(command2_)) DestroyWindow(form1_);
+void SetupWindow::on_exit() {
+    if (IsWindowVisible(exit_button_)) DestroyWindow(window_);
 }
 
+// The label takes the new font before the old one is deleted: a label must
+// never be left holding a deleted font.
 void SetupWindow::set_status_font_size(int points) {
-    status_font_ = create_cyrillic_font(L"MS Sans Serif", static_cast<float>(points), true);
-    set_font(label4_, status_font_.get());
-    UpdateWindow(label4_);
+    Font font = create_cyrillic_font(L"MS Sans Serif", static_cast<float>(points), true);
+    set_font(status_label_, font.get());
+    status_font_ = std::move(font);
+    UpdateWindow(status_label_);
 }
 
 void SetupWindow::set_progress(float value) {
-    SendMessageW(progress_bar1_, PBM_SETPOS, static_cast<WPARAM>(value + 0.5f), 0);
-    UpdateWindow(progress_bar1_);
+    SendMessageW(progress_bar_, PBM_SETPOS, static_cast<WPARAM>(value + 0.5f), 0);
+    UpdateWindow(progress_bar_);
 }
 
 void SetupWindow::show_error_dialog(const std::string& message) {
-    dialog_.show(form1_, message, scale_);
+    dialog_.show(window_, message, scale_);
 }
 
 void SetupWindow::set_text(HWND control, const std::string& text) {

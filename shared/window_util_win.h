@@ -1,7 +1,6 @@
 // Win32 helpers that the installer's and the uninstaller's windows share:
-// twips and pixels at the screen's real resolution, Cyrillic fonts, child
-// controls placed in twips, a plain panel, and the shadowed title made of
-// two transparent labels over the painted gradient.
+// child controls placed in twips, a plain panel, and the shadowed title made
+// of two transparent labels over the painted gradient.
 #pragma once
 
 #include <windows.h>
@@ -9,37 +8,9 @@
 #include <string>
 
 #include "platform/win32/win_handle.h"
+#include "shared/screen_units_win.h"
 
 namespace vh {
-
-// A rectangle in twips (1/1440 inch): left, top, width, height.
-struct TwipRect {
-    float left, top, width, height;
-};
-
-// Twips and pixels at the screen's logical resolution: 15 twips to the
-// pixel at 96 dots per inch, 12 at 120, 10 at 144.
-class TwipScale {
-public:
-    TwipScale();  // reads the screen's resolution
-    TwipScale(int dpi_x, int dpi_y) : dpi_x_(dpi_x), dpi_y_(dpi_y) {}
-    int x(float twips) const;  // twips to pixels, rounded
-    int y(float twips) const;
-    float twips_x(int pixels) const;  // pixels to twips
-    float twips_y(int pixels) const;
-    RECT pixels(const TwipRect& box) const;  // left, top, right, bottom
-    int dpi_y() const { return dpi_y_; }
-
-private:
-    int dpi_x_, dpi_y_;
-};
-
-// The whole screen's size in twips.
-float screen_width_twips(const TwipScale& scale);
-float screen_height_twips(const TwipScale& scale);
-
-// A font with the Cyrillic character set (204) at a size in points.
-Font create_cyrillic_font(const wchar_t* face, float points, bool bold, bool italic = false);
 
 // A child control placed in twips within its parent; WS_CHILD is added.
 HWND create_control(HWND parent, const wchar_t* window_class, const std::string& text, DWORD style,

@@ -6,7 +6,9 @@
 
 #include "platform/names.h"
 #include "platform/text_codec.h"
+#include "shared/product.h"
 #include "shared/registry_strings.h"
+#include "shared/start_menu.h"
 #include "uninstall/uninstall_texts.h"
 
 namespace vh {
@@ -18,7 +20,7 @@ namespace {
 struct Stage {
     std::string listed;   // whose files are deleted; empty: no listing
     std::string removed;  // removed at the end; empty: none
-    bool shows_text;      // Label2 names each file and the removed directory
+    bool shows_text;      // the message names each file and the removed directory
     bool keeps_uninstaller;
     bool last;  // sets the bar to 100 instead of adding 16.6
     // A folder that may be the user's own: only the installer's shortcuts
@@ -27,12 +29,12 @@ struct Stage {
 };
 
 std::vector<Stage> product_stages() {
-    using namespace uninstall_path;
+    using namespace product;
     return {
-        {alias_dirs, alias_dirs, true, false, false},
-        {alias_programs, alias_programs, true, false, false},
-        {"", aliases, true, false, false},
-        {skins, skins, true, false, false},
+        {folder_alias_dir, folder_alias_dir, true, false, false},
+        {program_alias_dir, program_alias_dir, true, false, false},
+        {"", aliases_dir, true, false, false},
+        {skins_dir, skins_dir, true, false, false},
         {install_dir, "", true, true, false},
     };
 }
@@ -42,11 +44,8 @@ std::vector<Stage> product_stages() {
 // shortcuts into "\Varnholde" on the current drive, which may well be a
 // folder of the user's.
 Stage start_menu_stage(Registry& registry, ShellFolders* shell) {
-    using namespace uninstall_path;
-    std::string programs = getstring(registry, hkey_local_machine, shell_folders_key,
-                                     common_programs);
-    if (programs.empty() && shell) programs = shell->common_programs();
-    const std::string folder = programs + start_menu_folder;
+    const std::string programs = common_programs_folder(registry, shell);
+    const std::string folder = programs + product::start_menu_folder;
     return {folder, folder, false, false, true, programs.empty()};
 }
 
@@ -56,25 +55,25 @@ enum class RunValue { absent, not_the_console, removed, failed };
 // Unlike getstring, a failed read is told apart from a missing key or
 // value, so that a value that could not be read is never taken as gone.
 RunValue remove_run_value_in(Registry& registry, RegKey key) {
-    using namespace uninstall_path;
+    using namespace product;
     std::uint32_t type = reg_none, size = 0;
-    long status = registry.query_value(key, run_value, &type, nullptr, &size);
+    long status = registry.query_value(key, run_value_name, &type, nullptr, &size);
     if (status == reg_file_not_found) return RunValue::absent;
     if (status != reg_ok) return RunValue::failed;
     if (type != reg_sz) return RunValue::not_the_console;
     std::string data(size, '\0');
-    status = registry.query_value(key, run_value, &type, data.data(), &size);
+    status = registry.query_value(key, run_value_name, &type, data.data(), &size);
     if (status != reg_ok) return RunValue::failed;
     data = data.substr(0, std::min<std::size_t>(size, data.find('\0')));
     if (!names_equal_ignoring_case(data, console_program)) return RunValue::not_the_console;
-    status = registry.delete_value(key, run_value);
+    status = registry.delete_value(key, run_value_name);
     if (status == reg_file_not_found) return RunValue::absent;
     return status == reg_ok ? RunValue::removed : RunValue::failed;
 }
 
 RunValue remove_run_value(Registry& registry) {
     RegKey key = 0;
-    const long status = registry.open_key(hkey_local_machine, uninstall_path::run_key, key);
+    const long status = registry.open_key(hkey_local_machine, product::run_key, key);
     if (status == reg_file_not_found) return RunValue::absent;
     if (status != reg_ok) return RunValue::failed;
     const RunValue result = remove_run_value_in(registry, key);
@@ -154,8 +153,8 @@ private:
     bool remove_autostart() {
         if (remove_run_value(sys_.registry) != RunValue::failed) return true;
         return stop(std::string("не удалось удалить параметр автозапуска ") +
-                    uninstall_path::run_value + " в разделе HKEY_LOCAL_MACHINE\\" +
-                    uninstall_path::run_key);
+                    product::run_value_name + " в разделе HKEY_LOCAL_MACHINE\\" +
+                    product::run_key);
     }
 
     bool run_stage(const Stage& stage) {
@@ -175,8 +174,8 @@ private:
 
     // The three shortcuts, where present; the folder only once it is empty.
     bool remove_shortcuts(const Stage& stage) {
-        for (const char* name : uninstall_path::shortcuts) {
-            const std::string path = join(stage.listed, name);
+        for (const char* name : product::shortcut_names) {
+            const std::string path = join(stage.listed, name + std::string(product::shortcut_extension));
             const FsError e = sys_.fs.delete_file(path);
             if (e != FsError::ok && !is_missing(e))
                 return stop("не удалось удалить файл " + path + reason(e));
@@ -192,7 +191,7 @@ private:
         if (FsError e = sys_.fs.list_files(stage.listed, names); e != FsError::ok)
             return stop("не удалось прочитать папку " + stage.listed + reason(e));
         for (const std::string& name : names) {
-            if (stage.keeps_uninstaller && name == uninstall_path::kept_file) continue;
+            if (stage.keeps_uninstaller && name == product::uninstaller_name) continue;
             const std::string path = join(stage.listed, name);
             if (stage.shows_text) view_.set_message(uninstall_text::removing + path);
             if (FsError e = sys_.fs.delete_file(path); e != FsError::ok)

@@ -18,13 +18,13 @@ namespace vh {
 class UninstallView {
 public:
     virtual ~UninstallView() = default;
-    virtual void set_question_buttons_visible(bool visible) = 0;  // Command1, Command2
-    virtual void set_message(const std::string& text) = 0;        // Label2
-    virtual void set_message_size(float points) = 0;              // Label2's font size
+    virtual void set_question_buttons_visible(bool visible) = 0;  // "Нет" and "Да"
+    virtual void set_message(const std::string& text) = 0;
+    virtual void set_message_size(float points) = 0;              // in points
     virtual void set_progress_visible(bool visible) = 0;          // ProgressBar1
     virtual float progress() = 0;                                 // 0 to 100
     virtual void set_progress(float value) = 0;
-    // Command1 captioned "Выход", shown and widened to span the panel.
+    // "Нет" captioned "Выход", shown and widened to span the panel.
     virtual void show_exit_button() = 0;
 };
 
@@ -51,7 +51,7 @@ enum class UninstallOutcome { completed, stopped };
 // Runs the whole procedure inside the click handler of "Да". A running
 // console is closed first; if it does not end, nothing is deleted. On the
 // first failure it stops: nothing later runs and nothing is restored,
-// Label2 names what could not be removed and "Выход" is shown. Once the
+// the message names what could not be removed and "Выход" is shown. Once the
 // console's files are gone, the Run value that starts it goes too, when it
 // names the installed console.
 UninstallOutcome run_uninstall(const UninstallSystem& system, UninstallView& view);

@@ -1,4 +1,5 @@
-// The uninstaller's fixed texts and paths.
+// The uninstaller's fixed texts, and the name of its batch file; the
+// product's own places are in shared/product.h.
 #pragma once
 
 namespace vh::uninstall_text {
@@ -18,24 +19,7 @@ inline constexpr const char* closing_console = "Закрытие консоли 
 
 namespace vh::uninstall_path {
 
-inline constexpr const char* install_dir = "C:\\Tessarimondale\\Varnholde\\";
-inline constexpr const char* aliases = "C:\\Tessarimondale\\Varnholde\\Alliases";
-inline constexpr const char* alias_dirs = "C:\\Tessarimondale\\Varnholde\\Alliases\\Dirs";
-inline constexpr const char* alias_programs = "C:\\Tessarimondale\\Varnholde\\Alliases\\Exe_files";
-inline constexpr const char* skins = "C:\\Tessarimondale\\Varnholde\\Skins";
-inline constexpr const char* kept_file = "Uninstall.exe";
+// The batch file that deletes the uninstaller once it has ended.
 inline constexpr const char* batch_name = "Del_Unin.bat";
-
-inline constexpr const char* shell_folders_key =
-    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-inline constexpr const char* common_programs = "Common Programs";
-inline constexpr const char* start_menu_folder = "\\Varnholde";
-// The shortcuts the installer writes into the Start-menu folder.
-inline constexpr const char* shortcuts[] = {"Varnholde.lnk", "ReadMe.lnk",
-                                            "Удаление Varnholde.lnk"};
-
-inline constexpr const char* run_key = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-inline constexpr const char* run_value = "Varnholde";
-inline constexpr const char* console_program = "C:\\Tessarimondale\\Varnholde\\Varnholde.exe";
 
 }  // namespace vh::uninstall_path

@@ -1,4 +1,4 @@
-// Uninstall.exe: the window Form1 that asks whether to remove the product
+// Uninstall.exe: the window UninstallWindow that asks whether to remove the product
 // and, on "Да", shows the uninstall procedure's progress and outcome.
 #include <windows.h>
 #include <commctrl.h>
@@ -14,6 +14,7 @@
 #include "platform/win32/wide.h"
 #include "platform/win32/window_text.h"
 #include "shared/gradient_paint_win.h"
+#include "shared/product.h"
 #include "shared/window_util_win.h"
 #include "uninstall/uninstall_layout.h"
 #include "uninstall/uninstall_procedure.h"
@@ -26,13 +27,13 @@ namespace layout = uninstall_layout;
 
 // Control ids; 1 and 2 (IDOK, IDCANCEL) are left free so that Esc does nothing.
 enum ControlId {
-    id_label1_0 = 100,  // the title's shadow
-    id_label1_1 = 101,  // the title's face
-    id_frame1 = 200,
-    id_label2 = 201,
-    id_progressbar1 = 202,
-    id_command1 = 203,  // "Нет", later "Выход"
-    id_command2 = 204,  // "Да"
+    title_shadow_id = 100,
+    title_face_id = 101,
+    panel_id = 200,
+    message_id = 201,
+    progress_id = 202,
+    no_id = 203,  // "Нет", later "Выход"
+    yes_id = 204,  // "Да"
 };
 
 constexpr const wchar_t* window_class = L"VarnholdeUninstall";
@@ -49,10 +50,10 @@ std::string system_directory() {
                                  : std::string("C:\\Windows\\System32");
 }
 
-class Form1 final : public UninstallView {
+class UninstallWindow final : public UninstallView {
 public:
     bool create(HINSTANCE instance);
-    void Form_Load();
+    void load();
     bool is_dialog_message(MSG& message) { return IsDialogMessageW(window_, &message) != 0; }
 
     void set_question_buttons_visible(bool visible) override;
@@ -64,33 +65,33 @@ public:
     void show_exit_button() override;
 
 private:
-    friend LRESULT CALLBACK routed_window_proc<Form1>(HWND, UINT, WPARAM, LPARAM);
+    friend LRESULT CALLBACK routed_window_proc<UninstallWindow>(HWND, UINT, WPARAM, LPARAM);
     void attach(HWND window) { window_ = window; }
     LRESULT handle(UINT message, WPARAM wparam, LPARAM lparam);
 
     void create_controls();
-    void Form_Paint();
+    void paint();
     void on_command(int id);
-    void Command1_Click();
-    void Command2_Click();
+    void on_no_or_exit();
+    void on_yes();
     LRESULT default_button() const;
     void next_control(bool backward);
     void show(HWND control, bool visible);
 
     HWND window_ = nullptr;
-    HWND frame1_ = nullptr, label2_ = nullptr, progressbar1_ = nullptr;
-    HWND command1_ = nullptr, command2_ = nullptr;
-    ShadowedTitle label1_;
+    HWND panel_ = nullptr, message_label_ = nullptr, progress_bar_ = nullptr;
+    HWND no_button_ = nullptr, yes_button_ = nullptr;
+    ShadowedTitle title_;
     TwipScale scale_;
-    Font title_font_, label2_font_, button_font_;
+    Font title_font_, message_font_, button_font_;
     float progress_ = 0;
 };
 
-bool Form1::create(HINSTANCE instance) {
+bool UninstallWindow::create(HINSTANCE instance) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW;  // the gradient depends on the whole size
-    wc.lpfnWndProc = routed_window_proc<Form1>;
+    wc.lpfnWndProc = routed_window_proc<UninstallWindow>;
     wc.hInstance = instance;
     wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
     wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
@@ -110,11 +111,11 @@ bool Form1::create(HINSTANCE instance) {
     return window_ != nullptr;
 }
 
-LRESULT Form1::handle(UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT UninstallWindow::handle(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
     case WM_CREATE: create_controls(); return 0;
     case WM_ERASEBKGND: return 1;  // the paint handler covers every pixel
-    case WM_PAINT: Form_Paint(); return 0;
+    case WM_PAINT: paint(); return 0;
     case WM_COMMAND: on_command(LOWORD(wparam)); return 0;
     case DM_GETDEFID: return default_button();
     case WM_NEXTDLGCTL: next_control(wparam != 0); return 0;
@@ -125,68 +126,68 @@ LRESULT Form1::handle(UINT message, WPARAM wparam, LPARAM lparam) {
 
 // The controls in their designed state: the title, and the panel with the
 // message, the hidden progress bar and the two buttons.
-void Form1::create_controls() {
+void UninstallWindow::create_controls() {
     title_font_ = create_cyrillic_font(L"Times New Roman", 32.25f, true, true);
-    label2_font_ = create_cyrillic_font(panel_font, 12, true);
+    message_font_ = create_cyrillic_font(panel_font, 12, true);
     button_font_ = create_cyrillic_font(panel_font, 9.75f, true);
 
-    label1_ = create_shadowed_title(window_, uninstall_text::title, twips(layout::title_face),
+    title_ = create_shadowed_title(window_, uninstall_text::title, twips(layout::title_face),
                                     twips(layout::title_shadow), RGB(255, 255, 255),
-                                    GetSysColor(COLOR_BTNTEXT), title_font_.get(), id_label1_1,
-                                    id_label1_0, scale_);
-    frame1_ = create_panel(window_, twips(layout::panel), id_frame1, scale_);
-    label2_ = create_control(frame1_, L"STATIC", "", WS_VISIBLE | SS_CENTER | SS_NOPREFIX,
-                             twips(layout::message), id_label2, scale_, label2_font_.get());
-    progressbar1_ = create_control(frame1_, PROGRESS_CLASSW, "", 0, twips(layout::progress),
-                                   id_progressbar1, scale_);
-    SendMessageW(progressbar1_, PBM_SETRANGE32, 0, 100);
-    command1_ = create_control(frame1_, L"BUTTON", uninstall_text::no,
+                                    GetSysColor(COLOR_BTNTEXT), title_font_.get(), title_face_id,
+                                    title_shadow_id, scale_);
+    panel_ = create_panel(window_, twips(layout::panel), panel_id, scale_);
+    message_label_ = create_control(panel_, L"STATIC", "", WS_VISIBLE | SS_CENTER | SS_NOPREFIX,
+                             twips(layout::message), message_id, scale_, message_font_.get());
+    progress_bar_ = create_control(panel_, PROGRESS_CLASSW, "", 0, twips(layout::progress),
+                                   progress_id, scale_);
+    SendMessageW(progress_bar_, PBM_SETRANGE32, 0, 100);
+    no_button_ = create_control(panel_, L"BUTTON", uninstall_text::no,
                                WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, twips(layout::no_button),
-                               id_command1, scale_, button_font_.get());
-    command2_ = create_control(frame1_, L"BUTTON", uninstall_text::yes,
+                               no_id, scale_, button_font_.get());
+    yes_button_ = create_control(panel_, L"BUTTON", uninstall_text::yes,
                                WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-                               twips(layout::yes_button), id_command2, scale_, button_font_.get());
+                               twips(layout::yes_button), yes_id, scale_, button_font_.get());
 }
 
-void Form1::Form_Load() {
+void UninstallWindow::load() {
     // The first ShowWindow of a process may follow the starter's show
     // command instead; the second one maximises in any case.
     ShowWindow(window_, SW_SHOWMAXIMIZED);
     if (!IsZoomed(window_)) ShowWindow(window_, SW_SHOWMAXIMIZED);
     const layout::Point origin =
         layout::panel_origin(screen_width_twips(scale_), screen_height_twips(scale_));
-    move_control(frame1_, origin.left, origin.top, scale_);
-    set_window_text(label2_, uninstall_text::question);
-    SetFocus(command1_);  // the first button in tab order
+    move_control(panel_, origin.left, origin.top, scale_);
+    set_window_text(message_label_, uninstall_text::question);
+    SetFocus(no_button_);  // the first button in tab order
     UpdateWindow(window_);
 }
 
-void Form1::Form_Paint() {
+void UninstallWindow::paint() {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window_, &paint);
-    exclude_child(dc, window_, frame1_);
+    exclude_child(dc, window_, panel_);
     RECT client{};
     GetClientRect(window_, &client);
     paint_gradient(dc, client.right, client.bottom);
-    paint_shadowed_title(dc, window_, label1_);
+    paint_shadowed_title(dc, window_, title_);
     EndPaint(window_, &paint);
 }
 
-void Form1::on_command(int id) {
-    if (id == id_command1) Command1_Click();
-    if (id == id_command2) Command2_Click();
+void UninstallWindow::on_command(int id) {
+    if (id == no_id) on_no_or_exit();
+    if (id == yes_id) on_yes();
 }
 
 // "Нет", and later "Выход": the program ends at once.
-void Form1::Command1_Click() {
+void UninstallWindow::on_no_or_exit() {
     ExitProcess(0);
 }
 
-void Form1::Command2_Click() {
+void UninstallWindow::on_yes() {
     WinFileSystem fs;
     WinRegistry registry;
     WinProcessStarter processes;
-    WinRunningConsole console;
+    WinRunningConsole console(product::console_window_class);
     WinShellFolders shell;
     const UninstallSystem system{fs,
                                  registry,
@@ -200,53 +201,53 @@ void Form1::Command2_Click() {
 }
 
 // Enter presses "Да" while it is shown, "Выход" once it has taken its place.
-LRESULT Form1::default_button() const {
-    if (IsWindowVisible(command2_)) return MAKELRESULT(id_command2, DC_HASDEFID);
-    if (IsWindowVisible(command1_)) return MAKELRESULT(id_command1, DC_HASDEFID);
+LRESULT UninstallWindow::default_button() const {
+    if (IsWindowVisible(yes_button_)) return MAKELRESULT(yes_id, DC_HASDEFID);
+    if (IsWindowVisible(no_button_)) return MAKELRESULT(no_id, DC_HASDEFID);
     return 0;
 }
 
 // Tab and Shift+Tab, which IsDialogMessage asks a plain window to do.
-void Form1::next_control(bool backward) {
+void UninstallWindow::next_control(bool backward) {
     if (HWND next = GetNextDlgTabItem(window_, GetFocus(), backward)) SetFocus(next);
 }
 
-void Form1::show(HWND control, bool visible) {
+void UninstallWindow::show(HWND control, bool visible) {
     ShowWindow(control, visible ? SW_SHOW : SW_HIDE);
-    UpdateWindow(frame1_);  // the procedure does not return to the message loop
+    UpdateWindow(panel_);  // the procedure does not return to the message loop
 }
 
-void Form1::set_question_buttons_visible(bool visible) {
-    show(command1_, visible);
-    show(command2_, visible);
+void UninstallWindow::set_question_buttons_visible(bool visible) {
+    show(no_button_, visible);
+    show(yes_button_, visible);
 }
 
-void Form1::set_message(const std::string& text) {
-    set_window_text(label2_, text);
-    UpdateWindow(label2_);
+void UninstallWindow::set_message(const std::string& text) {
+    set_window_text(message_label_, text);
+    UpdateWindow(message_label_);
 }
 
-void Form1::set_message_size(float points) {
+void UninstallWindow::set_message_size(float points) {
     Font font = create_cyrillic_font(panel_font, points, true);
-    set_font(label2_, font.get());
-    label2_font_ = std::move(font);  // the old font is freed once no longer selected
+    set_font(message_label_, font.get());
+    message_font_ = std::move(font);  // the old font is freed once no longer selected
 }
 
-void Form1::set_progress_visible(bool visible) {
-    show(progressbar1_, visible);
+void UninstallWindow::set_progress_visible(bool visible) {
+    show(progress_bar_, visible);
 }
 
-void Form1::set_progress(float value) {
+void UninstallWindow::set_progress(float value) {
     progress_ = value;
-    SendMessageW(progressbar1_, PBM_SETPOS, static_cast<WPARAM>(std::lround(value)), 0);
-    UpdateWindow(progressbar1_);
+    SendMessageW(progress_bar_, PBM_SETPOS, static_cast<WPARAM>(std::lround(value)), 0);
+    UpdateWindow(progress_bar_);
 }
 
-void Form1::show_exit_button() {
-    set_window_text(command1_, uninstall_text::exit);
-    set_control_width(command1_, layout::exit_button_width, scale_);
-    show(command1_, true);
-    SetFocus(command1_);
+void UninstallWindow::show_exit_button() {
+    set_window_text(no_button_, uninstall_text::exit);
+    set_control_width(no_button_, layout::exit_button_width, scale_);
+    show(no_button_, true);
+    SetFocus(no_button_);
 }
 
 }  // namespace
@@ -255,9 +256,9 @@ void Form1::show_exit_button() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    static vh::Form1 form;
+    static vh::UninstallWindow form;
     if (!form.create(instance)) return 1;
-    form.Form_Load();
+    form.load();
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (form.is_dialog_message(message)) continue;

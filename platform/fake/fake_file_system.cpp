@@ -197,18 +197,26 @@ FsError FakeFileSystem::move_file_replacing(const std::string& from, const std::
     return FsError::ok;
 }
 
-FsError FakeFileSystem::delete_file(const std::string& path) {
+FsError FakeFileSystem::existing_entry(const std::string& path, Existing& entry) {
     FsError e = FsError::ok;
     if (!begin_operation(e)) return e;
     Resolved r = resolve(path);
     if (r.error != FsError::ok) return r.error;
-    Node* parent = parent_of(r.parts, e);
-    if (!parent) return e;
-    Node* node = find(r.parts);
-    if (!node) return FsError::file_not_found;
-    if (node->is_dir() || (node->attributes & attr::read_only)) return FsError::access_denied;
-    if (node->in_use) return FsError::sharing_violation;
-    parent->children.erase(fold_case(r.parts.back()));
+    entry.parent = parent_of(r.parts, e);
+    if (!entry.parent) return e;
+    entry.node = find(r.parts);
+    if (!entry.node) return FsError::file_not_found;
+    entry.key = fold_case(r.parts.back());
+    return FsError::ok;
+}
+
+FsError FakeFileSystem::delete_file(const std::string& path) {
+    Existing entry;
+    if (FsError e = existing_entry(path, entry); e != FsError::ok) return e;
+    const Node& node = *entry.node;
+    if (node.is_dir() || (node.attributes & attr::read_only)) return FsError::access_denied;
+    if (node.in_use) return FsError::sharing_violation;
+    entry.parent->children.erase(entry.key);
     return FsError::ok;
 }
 
@@ -309,18 +317,13 @@ FsError FakeFileSystem::make_directory_path(const std::string& path) {
 }
 
 FsError FakeFileSystem::remove_directory(const std::string& path) {
-    FsError e = FsError::ok;
-    if (!begin_operation(e)) return e;
-    Resolved r = resolve(path);
-    if (r.error != FsError::ok) return r.error;
-    Node* parent = parent_of(r.parts, e);
-    if (!parent) return e;
-    Node* node = find(r.parts);
-    if (!node) return FsError::file_not_found;
-    if (!node->is_dir()) return FsError::other;  // ERROR_DIRECTORY
-    if (!node->children.empty()) return FsError::dir_not_empty;
-    if (node->attributes & attr::read_only) return FsError::access_denied;
-    parent->children.erase(fold_case(r.parts.back()));
+    Existing entry;
+    if (FsError e = existing_entry(path, entry); e != FsError::ok) return e;
+    const Node& node = *entry.node;
+    if (!node.is_dir()) return FsError::other;  // ERROR_DIRECTORY
+    if (!node.children.empty()) return FsError::dir_not_empty;
+    if (node.attributes & attr::read_only) return FsError::access_denied;
+    entry.parent->children.erase(entry.key);
     return FsError::ok;
 }
 

@@ -20,19 +20,22 @@ class FakeFileSystem : public FileSystem {
 public:
     FakeFileSystem();  // drive C: exists and is current
 
+    // What is there: these change nothing.
     FsError read_file(const std::string& path, std::string& content) override;
-    FsError write_file(const std::string& path, const std::string& content) override;
-    FsError move_file_replacing(const std::string& from, const std::string& to) override;
-    FsError delete_file(const std::string& path) override;
-    FsError copy_file(const std::string& from, const std::string& to) override;
     FsError list_files(const std::string& dir, std::vector<std::string>& names) override;
     FsError find_file(const std::string& path, std::string& stored_name,
                       std::uint32_t& attributes) override;
+    FsError get_attributes(const std::string& path, std::uint32_t& attributes) override;
+    // Files.
+    FsError write_file(const std::string& path, const std::string& content) override;
+    FsError copy_file(const std::string& from, const std::string& to) override;
+    FsError move_file_replacing(const std::string& from, const std::string& to) override;
+    FsError delete_file(const std::string& path) override;
+    FsError set_attributes(const std::string& path, std::uint32_t attributes) override;
+    // Directories.
     FsError create_directory(const std::string& path) override;
     FsError make_directory_path(const std::string& path) override;
     FsError remove_directory(const std::string& path) override;
-    FsError get_attributes(const std::string& path, std::uint32_t& attributes) override;
-    FsError set_attributes(const std::string& path, std::uint32_t attributes) override;
 
     // Test set-up helpers (not counted as operations, never fail).
     void add_drive(char letter);
@@ -70,7 +73,17 @@ private:
         std::vector<std::string> parts;  // drive first ("C:")
     };
 
+    // An entry that an operation removes, with the folder it is removed from.
+    struct Existing {
+        Node* parent = nullptr;
+        Node* node = nullptr;
+        std::string key;  // its key in the parent
+    };
+
     Resolved resolve(const std::string& path) const;
+    // Counts the operation and finds the entry, telling a missing one as
+    // Windows does.
+    FsError existing_entry(const std::string& path, Existing& entry);
     Node* find(const std::vector<std::string>& parts) const;
     Node* parent_of(const std::vector<std::string>& parts, FsError& error) const;
     bool begin_operation(FsError& error);

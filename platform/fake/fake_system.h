@@ -54,8 +54,12 @@ public:
 
 class FakeSessionControl : public SessionControl {
 public:
-    void exit_windows(unsigned flags) override { calls.push_back(flags); }
+    bool exit_windows(unsigned flags) override {
+        calls.push_back(flags);
+        return !refuses;
+    }
     std::vector<unsigned> calls;
+    bool refuses = false;  // as without the shut-down privilege
 };
 
 }  // namespace vh

@@ -53,6 +53,26 @@ private:
     T object_ = nullptr;
 };
 
+// A COM interface pointer, released when its owner ends.
+template <typename T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ~ComPtr() {
+        if (object_) object_->Release();
+    }
+    T* get() const { return object_; }
+    T* operator->() const { return object_; }
+    explicit operator bool() const { return object_ != nullptr; }
+    // Where a creating call stores the pointer; only for an empty ComPtr.
+    void** out() { return reinterpret_cast<void**>(&object_); }
+
+private:
+    T* object_ = nullptr;
+};
+
 using Font = GdiObject<HFONT>;
 using Brush = GdiObject<HBRUSH>;
 using Bitmap = GdiObject<HBITMAP>;

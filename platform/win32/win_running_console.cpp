@@ -6,24 +6,28 @@ namespace vh {
 
 namespace {
 
-BOOL CALLBACK collect_console(HWND window, LPARAM found) {
-    static const std::wstring wanted = to_wide(console_window_class);
+struct Search {
+    std::wstring wanted;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK collect_console(HWND window, LPARAM search_address) {
+    auto& search = *reinterpret_cast<Search*>(search_address);
     wchar_t klass[64] = {};
-    if (GetClassNameW(window, klass, 64) && wanted == klass)
-        reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+    if (GetClassNameW(window, klass, 64) && search.wanted == klass) search.found.push_back(window);
     return TRUE;
 }
 
 }  // namespace
 
-std::vector<HWND> console_windows() {
-    std::vector<HWND> found;
-    EnumWindows(collect_console, reinterpret_cast<LPARAM>(&found));
-    return found;
+std::vector<HWND> console_windows(const std::string& window_class) {
+    Search search{to_wide(window_class), {}};
+    EnumWindows(collect_console, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 bool WinRunningConsole::find() {
-    windows_ = console_windows();
+    windows_ = console_windows(class_);
     processes_.clear();
     for (HWND window : windows_) {
         DWORD id = 0;
@@ -46,7 +50,7 @@ bool WinRunningConsole::wait_until_ended(int milliseconds) {
         bool ended = true;
         for (const WinHandle& process : processes_)
             if (WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT) ended = false;
-        if (ended && console_windows().empty()) return true;
+        if (ended && console_windows(class_).empty()) return true;
         if (GetTickCount() - start >= static_cast<DWORD>(milliseconds)) return false;
         Sleep(50);
     }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/running_console.h"
@@ -13,10 +15,11 @@ namespace vh {
 
 // Top-level windows of the console's class on this desktop, hidden or not.
 // Windows of other sessions are on other desktops and never listed.
-std::vector<HWND> console_windows();
+std::vector<HWND> console_windows(const std::string& window_class);
 
 class WinRunningConsole : public RunningConsole {
 public:
+    explicit WinRunningConsole(std::string window_class) : class_(std::move(window_class)) {}
     bool find() override;
     // Posts WM_CLOSE: the console's unload writes its settings and removes
     // its icon, then the program ends.
@@ -25,6 +28,7 @@ public:
     bool wait_until_ended(int milliseconds) override;
 
 private:
+    std::string class_;
     std::vector<HWND> windows_;
     std::vector<WinHandle> processes_;
 };

@@ -59,9 +59,11 @@ void enable_shutdown_privilege() {
 
 }  // namespace
 
-void WinSessionControl::exit_windows(unsigned flags) {
+// The reason tells Windows (and its event log) that the user asked for it.
+bool WinSessionControl::exit_windows(unsigned flags) {
     if (flags != EWX_LOGOFF) enable_shutdown_privilege();
-    ExitWindowsEx(flags, 0);
+    return ExitWindowsEx(flags, SHTDN_REASON_MAJOR_OTHER | SHTDN_REASON_MINOR_OTHER |
+                                    SHTDN_REASON_FLAG_PLANNED) != 0;
 }
 
 std::string windows_directory() {

@@ -21,7 +21,7 @@ public:
 
 class WinSessionControl : public SessionControl {
 public:
-    void exit_windows(unsigned flags) override;
+    bool exit_windows(unsigned flags) override;
 };
 
 // The whole Windows directory, without a trailing backslash.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "shared/product.h"
+
 #include "console/alias_store.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_system.h"
@@ -7,8 +9,8 @@
 namespace vh {
 namespace {
 
-const std::string exe_dir = program_alias_dir;
-const std::string dirs_dir = folder_alias_dir;
+const std::string exe_dir = std::string(product::program_alias_dir) + "\\";
+const std::string dirs_dir = std::string(product::folder_alias_dir) + "\\";
 
 std::string repeated(const std::string& text, std::size_t times) {
     std::string out;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "shared/product.h"
+
 #include <map>
 #include <optional>
 #include <set>
@@ -16,12 +18,12 @@ using testing::FakeConsoleView;
 using Files = std::map<std::string, std::string>;  // alias name -> file content
 using Journal = std::vector<std::string>;
 
-const std::string exe_dir = program_alias_dir;
-const std::string dirs_dir = folder_alias_dir;
+const std::string exe_dir = std::string(product::program_alias_dir) + "\\";
+const std::string dirs_dir = std::string(product::folder_alias_dir) + "\\";
 const std::string E = file_not_found_status;
 const std::string I = invalid_name_status;
 const std::string V = invalid_value_status;
-const std::string skins = skin_path_prefix;
+const std::string skins = product::skin_path_prefix;
 const std::string explorer = "start C:\\WINDOWS\\explorer.exe  ";
 
 // A console after start-up: designed settings, both alias directories, six
@@ -72,6 +74,7 @@ struct SequenceCase {
     Journal journal = {};
     std::optional<std::string> echoed = std::nullopt;  // Label1(0); nullopt: the line itself
     std::vector<unsigned> session_exits = {};
+    bool session_refuses = false;
     std::optional<Files> programs_after = std::nullopt;  // nullopt: unchanged
     std::optional<Files> folders_after = std::nullopt;
     Settings settings = designed_settings();
@@ -206,6 +209,9 @@ const SequenceCase sequence_cases[] = {
     {.name = "newuser logs off", .line = "newuser", .session_exits = {exit_flags::logoff}},
     {.name = "power shuts down", .line = "power", .session_exits = {exit_flags::shutdown}},
     {.name = "restart restarts", .line = "restart", .session_exits = {exit_flags::reboot}},
+    {.name = "a refused shut-down is told", .line = "power",
+     .echoed = std::string("power") + refused_status, .session_exits = {exit_flags::shutdown},
+     .session_refuses = true},
     {.name = "Power is no command", .line = "Power"},
     {.name = "drive", .line = "drive d", .journal = {explorer + "d:\\"}},
     {.name = "drive argument untrimmed", .line = "drive  d", .journal = {explorer + " d:\\"}},
@@ -229,6 +235,7 @@ TEST(CommandSequence, EveryMatchingStepActsThenTheLineIsEchoed) {
         for (const auto& [name, content] : c.folders) console.fs.put_file(dirs_dir + name, content);
         console.missing_programs = c.missing_programs;
         console.view.skin_result = c.skin_load;
+        console.session.refuses = c.session_refuses;
 
         console.type(c.line);
 

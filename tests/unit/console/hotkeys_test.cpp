@@ -21,7 +21,7 @@ struct Band {
     // One tick with the given keys pressed; returns the input line after it.
     std::string tick(std::initializer_list<int> keys) {
         this->keys.down = keys;
-        Timer1_Timer(state, view, this->keys);
+        on_poll_tick(state, view, this->keys);
         return view.input;
     }
     ConsoleState state;
@@ -106,7 +106,7 @@ TEST(HotKey, F12TogglesOncePerPressWhateverTheTicksSee) {
                 if (e == 'A') band.keys.went_down.insert(vk::f12);
             }
             const bool before = band.view.shown;
-            Timer1_Timer(band.state, band.view, band.keys);
+            on_poll_tick(band.state, band.view, band.keys);
             if (band.view.shown != before) ++toggles;
         }
         EXPECT_EQ(toggles, c.toggles);

@@ -32,13 +32,5 @@ TEST(ConsoleLayout, LabelTopsComeFromTheDesignedHeightWhateverTheScreen) {
     EXPECT_EQ(dense.window_height, 3072);
 }
 
-TEST(ConsoleLayout, TwipsBecomeWholePixelsToTheNearest) {
-    struct Case { int twips, per_pixel, pixels; };
-    const Case cases[] = {{2380, 15, 159}, {2065, 15, 138}, {15160, 15, 1011}, {7, 15, 0},
-                          {8, 15, 1},      {-8, 15, -1},    {2059, 12, 172},   {100, 0, 0}};
-    for (const Case& c : cases)
-        EXPECT_EQ(twips_to_pixels(c.twips, c.per_pixel), c.pixels) << c.twips << "/" << c.per_pixel;
-}
-
 }  // namespace
 }  // namespace vh

@@ -4,6 +4,8 @@
 // old one or the new one, whole, and no temporary file is left behind.
 #include <gtest/gtest.h>
 
+#include "shared/product.h"
+
 #include <iostream>
 #include <optional>
 
@@ -14,7 +16,7 @@
 namespace vh {
 namespace {
 
-const std::string skin1 = std::string(skin_path_prefix) + " 1.jpg";
+const std::string skin1 = std::string(product::skin_path_prefix) + " 1.jpg";
 const std::string old_file = skin1 + " 4    50\r\n";
 const std::string temporary = "C:\\Tessarimondale\\Varnholde\\us_param.tmp";
 
@@ -32,8 +34,8 @@ TEST_P(SettingsFaultSweep, TheFileIsEitherTheOldOneOrTheNewOneWhole) {
     for (int n = 1;; ++n) {
         SCOPED_TRACE("file operation " + std::to_string(n) + " fails");
         testing::JournalledFileSystem fs;
-        fs.put_directory(install_dir);
-        if (c.before) fs.put_file(settings_path, *c.before);
+        fs.put_directory(product::install_dir);
+        if (c.before) fs.put_file(product::settings_file, *c.before);
         const int start = fs.operations_done();
         fs.fail_operation(n, c.error);
 
@@ -48,7 +50,7 @@ TEST_P(SettingsFaultSweep, TheFileIsEitherTheOldOneOrTheNewOneWhole) {
         fs.fail_operation(0);
 
         EXPECT_FALSE(fs.exists(temporary));
-        const auto after = fs.content(settings_path);
+        const auto after = fs.content(product::settings_file);
         if (saved == FsError::ok) {
             EXPECT_EQ(after, new_file);
         } else {

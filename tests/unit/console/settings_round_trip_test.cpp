@@ -3,6 +3,8 @@
 // start, and every value they refuse leaves the file as it was.
 #include <gtest/gtest.h>
 
+#include "shared/product.h"
+
 #include <optional>
 
 #include "console/command_interpreter.h"
@@ -18,8 +20,8 @@ namespace {
 // typed, the settings written at unload.
 struct ConsoleRun {
     explicit ConsoleRun(FakeFileSystem& file_system) : fs(file_system) {
-        fs.put_directory(program_alias_dir);
-        fs.put_directory(folder_alias_dir);
+        fs.put_directory(product::program_alias_dir);
+        fs.put_directory(product::folder_alias_dir);
         outcome = load_settings(fs, view, state.settings);
     }
     // Types the line and gives what the history shows for it.
@@ -30,7 +32,7 @@ struct ConsoleRun {
     }
     std::optional<std::string> unload() {
         if (save_settings(fs, state.settings) != FsError::ok) return std::nullopt;
-        return fs.content(settings_path);
+        return fs.content(product::settings_file);
     }
 
     FakeFileSystem& fs;
@@ -91,7 +93,7 @@ TEST(SettingsRoundTrip, EveryStateTheCommandsReachComesBackAtTheNextStart) {
 }
 
 TEST(SettingsRoundTrip, ARefusedValueIsReportedAndLeavesTheFileAsItWas) {
-    const std::string skins = skin_path_prefix;
+    const std::string skins = product::skin_path_prefix;
     const std::string files[] = {
         skins + " 1.jpg 1   200\r\n",
         skins + "-3.jpg-7    50\r\n",
@@ -106,7 +108,7 @@ TEST(SettingsRoundTrip, ARefusedValueIsReportedAndLeavesTheFileAsItWas) {
         for (const char* line : refused) {
             SCOPED_TRACE(file + " / " + line);
             FakeFileSystem fs;
-            fs.put_file(settings_path, file);
+            fs.put_file(product::settings_file, file);
             ConsoleRun run(fs);
             ASSERT_EQ(run.outcome, SettingsOutcome::applied);
             const Settings before = run.state.settings;

@@ -1,6 +1,8 @@
 // The settings file: what start-up reads and applies, and what unload writes.
 #include <gtest/gtest.h>
 
+#include "shared/product.h"
+
 #include <set>
 
 #include "console/settings.h"
@@ -44,7 +46,7 @@ struct SettingsTest : ::testing::Test {
     Settings settings = designed_settings();
 
     SettingsOutcome load(const std::string& content) {
-        fs.put_file(settings_path, content);
+        fs.put_file(product::settings_file, content);
         return load_settings(fs, view, settings);
     }
 };
@@ -63,7 +65,7 @@ TEST_F(SettingsTest, TheExampleFileIsAppliedAndWrittenBackByteForByte) {
     EXPECT_EQ(view.interval, 200);
     EXPECT_EQ(format_settings(settings), example);
     ASSERT_EQ(save_settings(fs, settings), FsError::ok);
-    EXPECT_EQ(fs.content(settings_path), example);
+    EXPECT_EQ(fs.content(product::settings_file), example);
 }
 
 // The file is Windows-1251, a byte a character: a path edited by hand to a
@@ -81,7 +83,7 @@ TEST_F(SettingsTest, AWindows1251PathIsReadByItsBytesAndWrittenBackUnchanged) {
     EXPECT_EQ(settings.font_color, 5);
     EXPECT_EQ(settings.open_interval, 50);
     ASSERT_EQ(save_settings(fs, settings), FsError::ok);
-    EXPECT_EQ(fs.content(settings_path), stored);
+    EXPECT_EQ(fs.content(product::settings_file), stored);
 }
 
 TEST_F(SettingsTest, EveryOtherLengthIsRejectedAndTheDesignedLookStays) {
@@ -124,7 +126,7 @@ TEST_F(SettingsTest, ColourDigitsOutsideTheTableColourLikeCodeOneButAreKept) {
 }
 
 TEST_F(SettingsTest, ANegativeColourOrSkinIsWrittenWithItsSignAndReadBackWithIt) {
-    settings.skin_path = skin_path_prefix + std::string("-3.jpg");
+    settings.skin_path = product::skin_path_prefix + std::string("-3.jpg");
     settings.skin_number = -3;
     settings.font_color = -4;
     const std::string written = format_settings(settings);
@@ -178,7 +180,7 @@ TEST_F(SettingsTest, WithoutAFileTheDesignedSettingsAreWrittenAndReadBack) {
     settings.font_color = 5;
     settings.open_interval = 50;
     ASSERT_EQ(save_settings(fs, settings), FsError::ok);
-    EXPECT_EQ(fs.content(settings_path), " 5    50\r\n");
+    EXPECT_EQ(fs.content(product::settings_file), " 5    50\r\n");
     // The short file says: no skin, colour 5, 50 ms. It is taken as such.
     settings = designed_settings();
     view = ApplyingView{};
@@ -229,32 +231,32 @@ TEST_F(SettingsTest, ASkinDigitThatIsNoDigitGivesSkinZero) {
 // A file an earlier version wrote for skin 12: one character too long.
 TEST_F(SettingsTest, ATwoDigitSkinFromAnEarlierVersionIsRejectedAtStart) {
     settings.skin_number = 12;
-    settings.skin_path = skin_path_prefix + number_text(12) + ".jpg";
+    settings.skin_path = product::skin_path_prefix + number_text(12) + ".jpg";
     fs.put_directory("C:\\Tessarimondale\\Varnholde");
     ASSERT_EQ(save_settings(fs, settings), FsError::ok);
-    EXPECT_EQ(fs.content(settings_path)->size(), 56u);
+    EXPECT_EQ(fs.content(product::settings_file)->size(), 56u);
     settings = designed_settings();
     EXPECT_EQ(load_settings(fs, view, settings), SettingsOutcome::wrong_length);
 }
 
 TEST_F(SettingsTest, AFailedWriteLeavesTheOldFileWholeAndNoTemporaryBehind) {
-    fs.put_file(settings_path, example);
+    fs.put_file(product::settings_file, example);
     Settings changed = designed_settings();
     changed.skin_path = skin1;
     changed.font_color = 3;
     // The temporary file cannot be written: the old file stays.
     fs.fail_operation(1);
     EXPECT_NE(save_settings(fs, changed), FsError::ok);
-    EXPECT_EQ(fs.content(settings_path), example);
+    EXPECT_EQ(fs.content(product::settings_file), example);
     // The replacement step fails: the old file stays, the temporary is gone.
     fs.fail_operation(2);
     EXPECT_NE(save_settings(fs, changed), FsError::ok);
-    EXPECT_EQ(fs.content(settings_path), example);
+    EXPECT_EQ(fs.content(product::settings_file), example);
     EXPECT_FALSE(fs.exists("C:\\Tessarimondale\\Varnholde\\us_param.tmp"));
     // A read-only settings file is left as it is.
-    fs.set_attributes(settings_path, attr::read_only);
+    fs.set_attributes(product::settings_file, attr::read_only);
     EXPECT_EQ(save_settings(fs, changed), FsError::access_denied);
-    EXPECT_EQ(fs.content(settings_path), example);
+    EXPECT_EQ(fs.content(product::settings_file), example);
     // No installation directory at all: nothing is written anywhere.
     FakeFileSystem empty;
     const auto before = empty.snapshot();
@@ -263,12 +265,12 @@ TEST_F(SettingsTest, AFailedWriteLeavesTheOldFileWholeAndNoTemporaryBehind) {
 }
 
 TEST_F(SettingsTest, AFileThatCouldNotBeReadIsNotReplacedAtUnload) {
-    fs.put_directory(settings_path);  // a directory where the file should be
+    fs.put_directory(product::settings_file);  // a directory where the file should be
     EXPECT_EQ(load_settings(fs, view, settings), SettingsOutcome::unreadable);
     EXPECT_EQ(settings.open_interval, 200);
     // Held open by another program at start: the stored settings survive.
     FakeFileSystem locked;
-    locked.put_file(settings_path, example);
+    locked.put_file(product::settings_file, example);
     locked.fail_operation(1, FsError::sharing_violation);
     EXPECT_EQ(load_settings(locked, view, settings), SettingsOutcome::unreadable);
     EXPECT_FALSE(may_write_at_unload(SettingsOutcome::unreadable));

@@ -5,6 +5,8 @@
 // installation tree and the Start-menu folder.
 #include <gtest/gtest.h>
 
+#include "shared/product.h"
+
 #include <iostream>
 #include <map>
 #include <string>
@@ -89,7 +91,7 @@ struct Machine {
         fs.put_file("C:\\Tessarimondale\\notes.txt", "user");
         fs.put_file(programs + "\\Other\\Other.lnk", "lnk");
         fs.put_file("C:\\Users\\doc.txt", "user");
-        registry.put_value(hkey_local_machine, shell_folders_key, "Common Programs", reg_sz,
+        registry.put_value(hkey_local_machine, product::shell_folders_key, "Common Programs", reg_sz,
                            programs + '\0');
     }
 
@@ -111,12 +113,12 @@ struct Machine {
         }
         return fs.is_directory(tree + "Alliases\\Dirs") &&
                fs.is_directory(tree + "Alliases\\Exe_files") &&
-               getstring(const_cast<FakeRegistry&>(registry), hkey_local_machine, run_key,
-                         run_value_name) == run_value_data;
+               getstring(const_cast<FakeRegistry&>(registry), hkey_local_machine, product::run_key,
+                         product::run_value_name) == product::console_program;
     }
 
     bool run_value_written() const {
-        return registry.value(hkey_local_machine, run_key, run_value_name).has_value();
+        return registry.value(hkey_local_machine, product::run_key, product::run_value_name).has_value();
     }
 };
 
@@ -218,7 +220,7 @@ TEST(InstallFaultSweep, EveryFailingRegistryOperationEndsInSuccessOnlyWithTheRun
             }
             ++exercised;
             if (result == InstallResult::failed) {
-                EXPECT_NE(m.view.status.back().find(std::string("автозапуска ") + run_value_name),
+                EXPECT_NE(m.view.status.back().find(std::string("автозапуска ") + product::run_value_name),
                           std::string::npos)
                     << m.view.status.back();
             }

@@ -1,4 +1,4 @@
-#include "console/module1_win.h"
+#include "console/tray_icon_win.h"
 
 #include <shellapi.h>
 

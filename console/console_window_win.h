@@ -1,5 +1,8 @@
-// Form1: the console band. It owns the controls, the shared console state
-// and the Win32 side of every console part; the logic it runs is portable.
+// The console band: the designed main form of the console, with its input
+// line (the designed RichTextBox1), its six history labels (Label1(0) to
+// Label1(5)) and its icon menu (Otk_Skr, mnu_about, mnu_quit). It owns the
+// controls, the shared console state and the Win32 side of every console
+// part; the logic it runs is portable.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +14,7 @@
 #include "console/console_view.h"
 #include "console/layout.h"
 #include "console/skin_win.h"
+#include "shared/screen_units_win.h"
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/routed_window_proc.h"
 #include "platform/win32/win_handle.h"
@@ -23,10 +27,10 @@ class CommandInterpreter;
 class AliasStore;
 class AboutBox;
 
-class Form1 : public ConsoleView {
+class ConsoleWindow : public ConsoleView {
 public:
-    Form1();
-    ~Form1() override;
+    ConsoleWindow();
+    ~ConsoleWindow() override;
 
     // Creates the band hidden, runs the load sequence, then shows it.
     bool create(HINSTANCE instance, int show_command);
@@ -47,15 +51,15 @@ public:
     void unload_and_exit() override;
 
 private:
-    friend LRESULT CALLBACK routed_window_proc<Form1>(HWND, UINT, WPARAM, LPARAM);
+    friend LRESULT CALLBACK routed_window_proc<ConsoleWindow>(HWND, UINT, WPARAM, LPARAM);
     void attach(HWND window) { window_ = window; }
     static LRESULT CALLBACK input_proc(HWND input, UINT message, WPARAM w, LPARAM l);
     LRESULT handle(UINT message, WPARAM w, LPARAM l);
     bool on_registered_message(UINT message);
 
-    void Form_Load();
-    void Form_Unload();
-    void Form_MouseDown(LPARAM position);
+    void load();
+    void unload();
+    void on_mouse_down(LPARAM position);
     void create_controls(const ConsoleLayout& layout);
     void show_menu();
     void on_command(int id);
@@ -64,20 +68,20 @@ private:
     void on_erase_background(HDC dc);
     LRESULT on_input_char(WPARAM character);
     void repaint_all();
-    int to_pixels_x(int twips) const;
-    int to_pixels_y(int twips) const;
+    HWND create_child(const wchar_t* window_class, DWORD style, const TwipsRect& box, int id);
 
     HINSTANCE instance_ = nullptr;
     HWND window_ = nullptr;
-    HWND RichTextBox1_ = nullptr;
-    std::array<HWND, history_lines> Label1_{};
+    HWND input_line_ = nullptr;
+    std::array<HWND, history_lines> history_labels_{};  // 0 newest, lowest
     WNDPROC input_default_proc_ = nullptr;
     HICON icon_ = nullptr;
     Font input_font_, label_font_;
     Brush input_background_;
     COLORREF text_color_ = RGB(255, 255, 255);
     Skin skin_;
-    int twips_per_pixel_x_ = 15, twips_per_pixel_y_ = 15;
+    TwipScale scale_;
+    int twips_per_pixel_y_ = 15;
     bool unloaded_ = false;
     bool settings_writable_ = true;
 
