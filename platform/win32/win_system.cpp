@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/win32/win_handle.h"
+#include "platform/win32/wow64_redirection.h"
 
 namespace vh {
 
@@ -17,6 +18,9 @@ StartResult WinProcessStarter::start(const std::string& command_line, WindowShow
     PROCESS_INFORMATION process{};
     std::vector<char> line(command_line.begin(), command_line.end());
     line.push_back('\0');
+    // A program named under System32 is the one a 64-bit program would
+    // start, even when only its 64-bit version exists.
+    const Wow64RedirectionOff system32_as_named;
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         working_dir.empty() ? nullptr : working_dir.c_str(), &startup,
                         &process)) {
