@@ -7,28 +7,6 @@
 namespace vh::e2e {
 namespace {
 
-// The icon's picture has a yellow cursor on a navy tile: find it in the
-// notification area at the taskbar's right end.
-std::optional<POINT> find_tray_icon() {
-    HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
-    if (!taskbar) return std::nullopt;
-    RECT r = screen_rect(taskbar);
-    r.left = std::max(r.left, r.right - 200L);
-    const auto cursor = find_pixels(r, [](COLORREF c) {
-        return GetRValue(c) > 180 && GetGValue(c) > 180 && GetBValue(c) < 90;
-    });
-    if (!cursor) return std::nullopt;
-    return POINT{cursor->x - 3, cursor->y - 3};
-}
-
-HWND open_menu_of(const Program& console) {
-    return wait_for_window(console.id(), [](HWND w) {
-        char klass[32] = {};
-        GetClassNameA(w, klass, sizeof klass);
-        return std::string(klass) == "#32768" && visible(w);
-    }, 5s);
-}
-
 std::vector<HWND> about_boxes(const Program& console) {
     std::vector<HWND> boxes;
     for (HWND w : top_windows(console.id(), "#32770"))
@@ -40,20 +18,20 @@ TEST_F(ConsoleTest, TheIconMenuTogglesTheBandAndEndsTheProgram) {
     ASSERT_TRUE(write_file(settings_file, example_settings));
     start_console();
     std::optional<POINT> icon;
-    ASSERT_TRUE(wait_until([&] { return (icon = find_tray_icon()).has_value(); }))
+    ASSERT_TRUE(wait_until([&] { return (icon = find_console_tray_icon()).has_value(); }))
         << "no icon in the notification area";
     shot("tray_icon");
 
     // A right-button release over the icon opens the menu; "Консоль" (its
     // first item) hides the band.
     right_click_at(*icon);
-    ASSERT_NE(open_menu_of(console), nullptr) << "the icon's menu did not open";
+    ASSERT_NE(wait_for_popup_menu(console.id()), nullptr) << "the icon's menu did not open";
     shot("tray_menu");
     press_key(VK_DOWN);
     press_key(VK_RETURN);
     EXPECT_TRUE(wait_until([&] { return !visible(band); })) << "Консоль did not hide the band";
     right_click_at(*icon);
-    ASSERT_NE(open_menu_of(console), nullptr);
+    ASSERT_NE(wait_for_popup_menu(console.id()), nullptr);
     press_key(VK_DOWN);
     press_key(VK_RETURN);
     EXPECT_TRUE(wait_until([&] { return visible(band); })) << "Консоль did not show the band";
@@ -61,15 +39,15 @@ TEST_F(ConsoleTest, TheIconMenuTogglesTheBandAndEndsTheProgram) {
     // "Выход" (the last item) writes the settings and ends the program.
     enter("con_fontcolor 5");
     right_click_at(*icon);
-    ASSERT_NE(open_menu_of(console), nullptr);
+    ASSERT_NE(wait_for_popup_menu(console.id()), nullptr);
     press_key(VK_UP);
     press_key(VK_RETURN);
     ASSERT_TRUE(console.wait_exit(10s)) << "Выход did not end the program";
     std::string expected = example_settings;
     expected[46] = '5';
     EXPECT_EQ(read_file(settings_file), expected);
-    EXPECT_FALSE(wait_until([] { return find_tray_icon().has_value(); }, 1s) &&
-                 find_tray_icon().has_value())
+    EXPECT_FALSE(wait_until([] { return find_console_tray_icon().has_value(); }, 1s) &&
+                 find_console_tray_icon().has_value())
         << "the icon stayed in the notification area";
 }
 

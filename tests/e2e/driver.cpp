@@ -1,5 +1,6 @@
 #include "tests/e2e/driver.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <thread>
 #include <utility>
@@ -267,6 +268,26 @@ std::optional<POINT> find_pixels(const RECT& area, bool (*match)(COLORREF)) {
     return POINT{sum_x / count, sum_y / count};
 }
 
+std::optional<POINT> find_console_tray_icon() {
+    HWND taskbar = FindWindowA("Shell_TrayWnd", nullptr);
+    if (!taskbar) return std::nullopt;
+    RECT r = screen_rect(taskbar);
+    r.left = std::max(r.left, r.right - 200L);
+    const auto cursor = find_pixels(r, [](COLORREF c) {
+        return GetRValue(c) > 180 && GetGValue(c) > 180 && GetBValue(c) < 90;
+    });
+    if (!cursor) return std::nullopt;
+    return POINT{cursor->x - 3, cursor->y - 3};
+}
+
+HWND wait_for_popup_menu(DWORD process_id, Duration timeout) {
+    return wait_for_window(process_id, [](HWND w) {
+        char klass[32] = {};
+        GetClassNameA(w, klass, sizeof klass);
+        return std::string(klass) == "#32768" && visible(w);
+    }, timeout);
+}
+
 std::vector<HWND> visible_windows_of_class(const char* window_class) {
     std::vector<HWND> shown;
     for (HWND w : top_windows(0, window_class))
@@ -384,9 +405,9 @@ void remove_tree(const std::string& path) {
 }
 
 std::optional<std::string> registry_string(HKEY root, const std::string& key,
-                                           const std::string& value) {
+                                           const std::string& value, REGSAM view) {
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | view, &opened) != ERROR_SUCCESS)
         return std::nullopt;
     char data[1024] = {};
     DWORD size = sizeof data - 1, type = 0;
@@ -397,11 +418,31 @@ std::optional<std::string> registry_string(HKEY root, const std::string& key,
     return std::string(data);
 }
 
-void delete_registry_value(HKEY root, const std::string& key, const std::string& value) {
+bool set_registry_string(HKEY root, const std::string& key, const std::string& value,
+                         const std::string& text, REGSAM view) {
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS) return;
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr,
+                        &opened, nullptr) != ERROR_SUCCESS)
+        return false;
+    const LONG status = RegSetValueExA(opened, value.c_str(), 0, REG_SZ,
+                                       reinterpret_cast<const BYTE*>(text.c_str()),
+                                       static_cast<DWORD>(text.size() + 1));
+    RegCloseKey(opened);
+    return status == ERROR_SUCCESS;
+}
+
+void delete_registry_value(HKEY root, const std::string& key, const std::string& value,
+                           REGSAM view) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_SET_VALUE | view, &opened) != ERROR_SUCCESS)
+        return;
     RegDeleteValueA(opened, value.c_str());
     RegCloseKey(opened);
+}
+
+bool under_wow64() {
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
 }  // namespace vh::e2e

@@ -71,6 +71,11 @@ void right_click_at(POINT screen_point);
 // The centre of the pixels inside a screen rectangle whose colour matches.
 std::optional<POINT> find_pixels(const RECT& area, bool (*match)(COLORREF));
 
+// The console's notification icon (its picture: a yellow cursor on a navy
+// tile) at the taskbar's right end; a pop-up menu that a process shows.
+std::optional<POINT> find_console_tray_icon();
+HWND wait_for_popup_menu(DWORD process_id, Duration timeout = 5s);
+
 // Top-level windows of any process, of a class, that are visible.
 std::vector<HWND> visible_windows_of_class(const char* window_class);
 // Ends every process that owns a visible top-level window of that class.
@@ -88,8 +93,16 @@ bool copy_file(const std::string& from, const std::string& to);
 bool file_exists(const std::string& path);
 void make_dirs(const std::string& path);
 void remove_tree(const std::string& path);
+// view 0 is the program's own view of the registry; KEY_WOW64_32KEY and
+// KEY_WOW64_64KEY name one of the two views of 64-bit Windows.
 std::optional<std::string> registry_string(HKEY root, const std::string& key,
-                                           const std::string& value);
-void delete_registry_value(HKEY root, const std::string& key, const std::string& value);
+                                           const std::string& value, REGSAM view = 0);
+bool set_registry_string(HKEY root, const std::string& key, const std::string& value,
+                         const std::string& text, REGSAM view = 0);
+void delete_registry_value(HKEY root, const std::string& key, const std::string& value,
+                           REGSAM view = 0);
+
+// True when this 32-bit program runs on 64-bit Windows (under WOW64).
+bool under_wow64();
 
 }  // namespace vh::e2e
