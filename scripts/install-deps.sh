@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb imagemagick fonts-liberation
-          locales python3 zip clang libclang-rt-14-dev)
+          locales python3 zip clang libclang-rt-14-dev qemu-system-x86 debootstrap)
 
 missing=()
 for p in "${packages[@]}"; do
