@@ -9,7 +9,7 @@ set -euo pipefail
 # timeout and the like, which a minimal Debian may or may not hold.
 packages=(cmake make g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb imagemagick fonts-liberation
           locales libc-bin python3 zip clang libclang-rt-14-dev
-          file diffutils coreutils sed grep mawk)
+          file diffutils coreutils sed grep mawk qemu-system-x86 debootstrap)
 
 missing=()
 for p in "${packages[@]}"; do

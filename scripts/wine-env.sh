@@ -5,9 +5,13 @@
 
 # 32-bit Wine needs a kernel that runs 32-bit code; some virtual machines'
 # kernels do not. There the tests run the 64-bit build of the same sources
-# under 64-bit Wine.
+# under 64-bit Wine (WINE_ENV_NO32=1 takes that road on any host).
+# WINE_ENV_WOW64=1 asks for a 64-bit prefix where 32-bit code runs: with
+# wine32 installed, 32-bit programs then run in it under WOW64, as on 64-bit
+# Windows.
 wine_env_detect() {
-  if /lib/i386-linux-gnu/ld-linux.so.2 --version >/dev/null 2>&1; then
+  if [ "${WINE_ENV_WOW64:-}" != 1 ] && [ "${WINE_ENV_NO32:-}" != 1 ] &&
+     /lib/i386-linux-gnu/ld-linux.so.2 --version >/dev/null 2>&1; then
     WINE_ENV_BITS=32 WINE=wine WINESERVER=wineserver WINEARCH=win32
   else
     WINE_ENV_BITS=64 WINE=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
@@ -35,6 +39,11 @@ wine_env_start() {
     [ -e "/tmp/.X11-unix/X$WINE_ENV_DISPLAY" ] && break
     sleep 0.1
   done
+  # WINE_ENV_TEMPLATE: a prefix that wine_env_start made before, copied
+  # instead of booting a new one (booting one takes minutes under emulation).
+  if [ -n "${WINE_ENV_TEMPLATE:-}" ]; then
+    cp -a "$WINE_ENV_TEMPLATE" "$WINEPREFIX"
+  fi
   "$WINE" wineboot -i >"$root/wineboot.log" 2>&1
   # Every program of this prefix opens in the one virtual desktop "shell",
   # whose taskbar holds the notification area.

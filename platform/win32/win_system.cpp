@@ -6,6 +6,7 @@
 
 #include "platform/win32/win_handle.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/wow64_redirection.h"
 
 namespace vh {
 
@@ -20,6 +21,9 @@ StartResult WinProcessStarter::start(const std::string& command_line, WindowShow
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = show == WindowShow::hidden ? SW_HIDE : SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
+    // A program named under System32 is the one a 64-bit program would
+    // start, even when only its 64-bit version exists.
+    const Wow64RedirectionOff system32_as_named;
     if (!CreateProcessW(nullptr, line->data(), nullptr, nullptr, FALSE, 0, nullptr,
                         directory->empty() ? nullptr : directory->c_str(), &startup,
                         &process)) {

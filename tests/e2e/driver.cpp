@@ -519,9 +519,9 @@ void remove_tree(const std::string& path) {
 }
 
 std::optional<std::string> registry_string(HKEY root, const std::string& key,
-                                           const std::string& value) {
+                                           const std::string& value, REGSAM view) {
     HKEY opened = nullptr;
-    if (RegOpenKeyExW(root, to_utf16(key).c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, to_utf16(key).c_str(), 0, KEY_READ | view, &opened) != ERROR_SUCCESS)
         return std::nullopt;
     wchar_t data[1024] = {};
     DWORD size = sizeof data - sizeof(wchar_t), type = 0;
@@ -533,9 +533,9 @@ std::optional<std::string> registry_string(HKEY root, const std::string& key,
 }
 
 bool set_registry_string(HKEY root, const std::string& key, const std::string& value,
-                         const std::string& data) {
+                         const std::string& data, REGSAM view) {
     HKEY created = nullptr;
-    if (RegCreateKeyExW(root, to_utf16(key).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+    if (RegCreateKeyExW(root, to_utf16(key).c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr,
                         &created, nullptr) != ERROR_SUCCESS)
         return false;
     const std::wstring text = to_utf16(data);
@@ -546,12 +546,19 @@ bool set_registry_string(HKEY root, const std::string& key, const std::string& v
     return status == ERROR_SUCCESS;
 }
 
-void delete_registry_value(HKEY root, const std::string& key, const std::string& value) {
+void delete_registry_value(HKEY root, const std::string& key, const std::string& value,
+                           REGSAM view) {
     HKEY opened = nullptr;
-    if (RegOpenKeyExW(root, to_utf16(key).c_str(), 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, to_utf16(key).c_str(), 0, KEY_SET_VALUE | view, &opened) !=
+        ERROR_SUCCESS)
         return;
     RegDeleteValueW(opened, to_utf16(value).c_str());
     RegCloseKey(opened);
+}
+
+bool under_wow64() {
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
 }
 
 }  // namespace vh::e2e

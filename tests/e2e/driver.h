@@ -123,10 +123,16 @@ bool copy_file(const std::string& from, const std::string& to);
 bool file_exists(const std::string& path);
 void make_dirs(const std::string& path);
 void remove_tree(const std::string& path);
+// view 0 is the program's own view of the registry; KEY_WOW64_32KEY and
+// KEY_WOW64_64KEY name one of the two views of 64-bit Windows.
 std::optional<std::string> registry_string(HKEY root, const std::string& key,
-                                           const std::string& value);
+                                           const std::string& value, REGSAM view = 0);
 bool set_registry_string(HKEY root, const std::string& key, const std::string& value,
-                         const std::string& data);
-void delete_registry_value(HKEY root, const std::string& key, const std::string& value);
+                         const std::string& data, REGSAM view = 0);
+void delete_registry_value(HKEY root, const std::string& key, const std::string& value,
+                           REGSAM view = 0);
+
+// True when this 32-bit program runs on 64-bit Windows (under WOW64).
+bool under_wow64();
 
 }  // namespace vh::e2e

@@ -88,8 +88,8 @@ protected:
     // Setup from the package copy, through "Далее>>" to its success text.
     void install();
     void check_installed_tree();
-    // The installed console: an alias, a colour and a skin, then a second
-    // start that finds them kept.
+    // The installed console: an alias, a colour and a skin, the hot key and
+    // the icon's menu, then a second start that finds the settings kept.
     void use_console();
     void uninstall(const ShortcutTarget& uninstaller);
 
@@ -186,6 +186,26 @@ void InstallLifecycle::use_console() {
     enter("con_skin 3");
     EXPECT_EQ(last_history_line(), "con_skin 3");
     screenshot("install_3_console");
+
+    // The hot key, then the icon's menu: "Консоль" (its first item, chosen
+    // with Home: the console polls the arrow keys wherever they are pressed,
+    // and Down would also recall a history line) hides the band and shows it
+    // again.
+    press_key(VK_F12);
+    EXPECT_TRUE(wait_until([&] { return !visible(band); })) << "F12 did not hide the band";
+    press_key(VK_F12);
+    EXPECT_TRUE(wait_until([&] { return visible(band); })) << "F12 did not show the band";
+    std::optional<POINT> icon;
+    ASSERT_TRUE(wait_until([&] { return (icon = find_console_tray_icon()).has_value(); }))
+        << "no icon in the notification area";
+    for (const bool shown_after : {false, true}) {
+        right_click_at(*icon);
+        ASSERT_NE(wait_for_menu(console.id()), nullptr) << "the icon's menu did not open";
+        press_key(VK_HOME);
+        press_key(VK_RETURN);
+        EXPECT_TRUE(wait_until([&] { return visible(band) == shown_after; }))
+            << "Консоль did not " << (shown_after ? "show" : "hide") << " the band";
+    }
     enter("exit");
     EXPECT_TRUE(console.wait_exit(10s)) << "\"exit\" did not end the console";
     const std::string changed = product::dir + "\\Skins\\skin_ 3.jpg 2   200\r\n";
@@ -252,6 +272,54 @@ TEST_F(InstallLifecycle, InstallUseAndUninstallLeaveOnlyTheEmptyFolder) {
         resolve_shortcut(start_menu_folder() + "\\Удаление Varnholde.lnk");
     ASSERT_TRUE(uninstaller.has_value());
     uninstall(*uninstaller);
+}
+
+// On 64-bit Windows the 32-bit Setup and Uninstall read "Common Programs"
+// in the registry's 32-bit view (Wow6432Node), as every 32-bit program
+// does, and Windows keeps the same folder there as in the 64-bit view. Here
+// the 32-bit view gets a folder of its own, so that the two can be told
+// apart: the shortcuts go there and the uninstaller removes them from there.
+class Wow64Lifecycle : public InstallLifecycle {
+protected:
+    void SetUp() override {
+        if (!under_wow64()) GTEST_SKIP() << "not a 32-bit program on 64-bit Windows";
+        common_programs_64 = registry_string(HKEY_LOCAL_MACHINE, product::shell_folders,
+                                             "Common Programs", KEY_WOW64_64KEY)
+                                 .value_or("");
+        original_32 = registry_string(HKEY_LOCAL_MACHINE, product::shell_folders,
+                                      "Common Programs", KEY_WOW64_32KEY);
+        ASSERT_FALSE(common_programs_64.empty());
+        ASSERT_TRUE(original_32.has_value());
+        make_dirs(programs_32);
+        ASSERT_TRUE(set_registry_string(HKEY_LOCAL_MACHINE, product::shell_folders,
+                                        "Common Programs", programs_32, KEY_WOW64_32KEY));
+        InstallLifecycle::SetUp();  // takes "Common Programs" as this program sees it
+    }
+    void TearDown() override {
+        if (!original_32) return;  // skipped, or nothing changed yet
+        InstallLifecycle::TearDown();
+        set_registry_string(HKEY_LOCAL_MACHINE, product::shell_folders, "Common Programs",
+                            *original_32, KEY_WOW64_32KEY);
+        remove_tree(programs_32);
+    }
+
+    const std::string programs_32 = "C:\\vh_wow64_programs";
+    std::string common_programs_64;
+    std::optional<std::string> original_32;
+};
+
+TEST_F(Wow64Lifecycle, SetupAndUninstallUseTheStartMenuFolderOfThe32BitView) {
+    ASSERT_EQ(start_menu_folder(), programs_32 + "\\Varnholde");
+    ASSERT_NO_FATAL_FAILURE(install());
+    ASSERT_NO_FATAL_FAILURE(check_installed_tree());  // shortcuts, Run value
+    EXPECT_FALSE(file_exists(common_programs_64 + "\\Varnholde"));
+    EXPECT_EQ(registry_string(HKEY_LOCAL_MACHINE, product::run_key, product::run_value,
+                              KEY_WOW64_32KEY),
+              product::console_exe);
+    const auto uninstaller =
+        resolve_shortcut(start_menu_folder() + "\\Удаление Varnholde.lnk");
+    ASSERT_TRUE(uninstaller.has_value());
+    uninstall(*uninstaller);  // checks that the folder under programs_32 is gone
 }
 
 // A package without the uninstaller: the error window, and no trace of an
