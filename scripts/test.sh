@@ -88,13 +88,15 @@ step "summary"
 passed=0 failed=0
 for log in "$results"/*_tests*.log; do
   p=$(grep -aoE '\[  PASSED  \] [0-9]+' "$log" | grep -oE '[0-9]+$' | tail -1)
-  f=$(grep -aoE '\[  FAILED  \] [0-9]+ tests?, listed below' "$log" | grep -oE '[0-9]+' | tail -1)
+  # Each failed test has a line of its own, with its time: gtest's brief
+  # output (--gtest_brief) has no count of them.
+  f=$(grep -aE '^\[  FAILED  \] .* \([0-9]+ ms\)' "$log" | sort -u | wc -l)
   ran=$(grep -aoE '\[==========\] [0-9]+ tests? from' "$log" | grep -oE '[0-9]+' | head -1)
   if [ -z "$ran" ]; then
     echo "$(basename "$log"): did not finish"; failed=$((failed + 1)); continue
   fi
   passed=$((passed + ${p:-0})); failed=$((failed + ${f:-0}))
-  [ -n "$f" ] && grep -a '^\[  FAILED  \]' "$log" | grep -v listed | sort -u
+  [ "$f" -gt 0 ] && grep -aE '^\[  FAILED  \] .* \([0-9]+ ms\)' "$log" | sort -u
 done
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ] && [ "$passed" -gt 0 ]
