@@ -117,13 +117,15 @@ passed=0 failed=0 unfinished=0
 for log in "$results"/wow64-*_tests*.log; do
   [ -f "$log" ] || continue
   p=$(grep -aoE '\[  PASSED  \] [0-9]+' "$log" | grep -oE '[0-9]+$' | tail -1)
-  f=$(grep -aoE '\[  FAILED  \] [0-9]+ tests?, listed below' "$log" | grep -oE '[0-9]+' | tail -1)
+  # Each failed test has a line of its own, with its time: gtest's brief
+  # output (--gtest_brief) has no count of them.
+  f=$(grep -aE '^\[  FAILED  \] .* \([0-9]+ ms\)' "$log" | sort -u | wc -l)
   ran=$(grep -aoE '\[==========\] [0-9]+ tests? from' "$log" | grep -oE '[0-9]+' | head -1)
   if [ -z "$ran" ]; then
     echo "$(basename "$log"): did not finish"; failed=$((failed + 1)) unfinished=1; continue
   fi
   passed=$((passed + ${p:-0})); failed=$((failed + ${f:-0}))
-  [ -n "$f" ] && grep -a '^\[  FAILED  \]' "$log" | grep -v listed | sort -u
+  [ "$f" -gt 0 ] && grep -aE '^\[  FAILED  \] .* \([0-9]+ ms\)' "$log" | sort -u
 done
 # A time-out between two suites leaves no unfinished log behind: count it once.
 [ "$timed_out" = yes ] && [ "$unfinished" = 0 ] && failed=$((failed + 1))
