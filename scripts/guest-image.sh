@@ -48,6 +48,9 @@ remove_work() {
   rm -rf "$work"
 }
 trap unmount_all EXIT
+# Stopped by a signal, the script still runs its EXIT trap.
+trap 'exit 130' INT
+trap 'exit 143' TERM
 
 remove_work
 mkdir -p "$work"

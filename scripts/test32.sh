@@ -42,6 +42,29 @@ bash scripts/install-deps.sh || exit 1
 
 step() { printf '\n=== %s\n' "$*"; }
 
+# The guest's build and boot run in the background and are waited for, so
+# that an interrupted run stops them (and with them QEMU) before it ends.
+source scripts/guest-vm.sh
+child=
+in_background() {
+  "$@" &
+  child=$!
+  wait "$child"
+  local status=$?
+  child=
+  return "$status"
+}
+stop() {
+  if [ -n "$child" ]; then
+    kill -TERM "$child" 2>/dev/null
+    wait "$child" 2>/dev/null
+  fi
+  guest_vm_stop
+  exit "$1"
+}
+trap 'stop 130' INT
+trap 'stop 143' TERM
+
 step "32-bit Windows build and package"
 { cmake --preset windows && cmake --build --preset windows -j"$(nproc)" &&
   cmake --build --preset windows --target package; } >"$results/wow64-build.log" 2>&1 ||
@@ -49,9 +72,8 @@ step "32-bit Windows build and package"
 
 step "the guest (Debian, 64-bit kernel, 64-bit and 32-bit Wine)"
 started=$SECONDS
-bash scripts/guest-image.sh build/guest || exit 1
+in_background bash scripts/guest-image.sh build/guest || exit 1
 echo "guest ready in $((SECONDS - started))s"
-source scripts/guest-vm.sh
 guest_vm_accel build/guest/vmlinuz
 if [ "$mode" = ci ]; then
   mode=lifecycle
@@ -92,12 +114,10 @@ echo "guest: done"
 EOF
 
 step "tests of the 32-bit build under WOW64, in the guest"
-trap guest_vm_stop EXIT
-trap 'exit 130' INT TERM
 started=$SECONDS
 guest_vm_boot build/guest "$share" "$guest_seconds" snapshot "$run/console.log"
 status=$?
-trap - EXIT INT TERM
+trap - INT TERM
 echo "guest ran $((SECONDS - started))s"
 grep -aE '^(guest|wow64):' "$run/console.log"
 timed_out=no
