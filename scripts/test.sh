@@ -116,8 +116,7 @@ echo "$files_passed files the same, $files_failed not"
 # Most users run the 32-bit programs on 64-bit Windows, under WOW64: the
 # same tests in a 64-bit prefix. A kernel that runs no 32-bit code cannot,
 # and the programs above were the 64-bit build: there a guest whose kernel
-# does runs them (everything with KVM, else the lifecycle and WOW64 tests;
-# scripts/test32.sh runs everything).
+# does runs them, within time limits that keep this command under an hour.
 if [ "$WINE_ENV_BITS" = 32 ]; then
   step "the 32-bit programs under WOW64 (64-bit prefix)"
   bash scripts/wow64-tests.sh "$results"

@@ -266,9 +266,8 @@ std::optional<std::vector<std::string>> menu_items(HWND menu_window) {
     HHOOK hook = hook_proc ? SetWindowsHookExW(WH_CALLWNDPROC, hook_proc, probe, thread) : nullptr;
     if (hook) {
         DWORD_PTR result = 0;
-        // Long enough for the menu's process to load the probe under emulation.
         SendMessageTimeoutW(menu_window, RegisterWindowMessageW(L"VarnholdeTestMenuItems"), 0, 0,
-                            SMTO_ABORTIFHUNG, 20000, &result);
+                            SMTO_ABORTIFHUNG, 3000, &result);
         UnhookWindowsHookEx(hook);
     }
     FreeLibrary(probe);
