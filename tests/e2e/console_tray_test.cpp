@@ -1,7 +1,5 @@
 // The notification icon and its menu, the F12 hot key, Up/Down recall and
 // the About box, driven through real mouse and keyboard input.
-#include <algorithm>
-#include <chrono>
 #include <thread>
 
 #include "tests/e2e/console_fixture.h"
@@ -98,10 +96,8 @@ TEST_F(ConsoleTest, TheIconMenuTogglesTheBandAndEndsTheProgram) {
 
 TEST_F(ConsoleTest, F12HidesAndShowsTheBandFromAnywhere) {
     start_console();
-    press_key(VK_F12);
-    EXPECT_TRUE(wait_until([&] { return !visible(band); }, 2s));
-    press_key(VK_F12);
-    EXPECT_TRUE(wait_until([&] { return visible(band); }, 2s));
+    EXPECT_TRUE(toggle_with_f12(band, false));
+    EXPECT_TRUE(toggle_with_f12(band, true));
 }
 
 // An ordinary tap (120 ms down, so two or three ticks see the key held) at
@@ -115,17 +111,9 @@ TEST_F(ConsoleTest, F12TappedTwentyTimesAtFiftyMillisecondsTogglesTwentyTimes) {
     for (int tap = 1; tap <= 20; ++tap) {
         SCOPED_TRACE("tap " + std::to_string(tap));
         const bool expected = !visible(band);
-        const auto pressed_at = std::chrono::steady_clock::now();
-        press_key(VK_F12, 120ms);
-        if (!wait_until([&] { return visible(band) == expected; }, 5s)) continue;
-        // Four more ticks at least. Where the machine is slow (emulated),
-        // the console's ticks come late, as late as this tap's toggle did:
-        // the next tap must not fall between two ticks that both see F12
-        // down, which count as one press.
-        const auto toggle_delay = std::chrono::steady_clock::now() - pressed_at;
-        std::this_thread::sleep_for(std::max<std::chrono::steady_clock::duration>(
-            200ms, 2 * toggle_delay));
-        if (visible(band) == expected) ++toggles;
+        // The helper's pause after the toggle is four ticks or more: the
+        // band must still be as the tap left it.
+        if (toggle_with_f12(band, expected, 120ms) && visible(band) == expected) ++toggles;
     }
     EXPECT_EQ(toggles, 20);
     EXPECT_TRUE(visible(band));

@@ -1,6 +1,7 @@
 #include "tests/e2e/driver.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <thread>
 #include <utility>
@@ -241,6 +242,15 @@ void press_key(WORD virtual_key, Duration hold) {
     std::this_thread::sleep_for(hold);
     send_key(virtual_key, false);
     std::this_thread::sleep_for(50ms);
+}
+
+bool toggle_with_f12(HWND window, bool shown_after, Duration hold) {
+    const auto pressed_at = std::chrono::steady_clock::now();
+    press_key(VK_F12, hold);
+    if (!wait_until([&] { return visible(window) == shown_after; }, 5s)) return false;
+    const auto delay = std::chrono::steady_clock::now() - pressed_at;
+    std::this_thread::sleep_for(std::max<std::chrono::steady_clock::duration>(200ms, 2 * delay));
+    return true;
 }
 
 void click(HWND button) {

@@ -74,6 +74,12 @@ bool visible(HWND window);
 void bring_to_front(HWND window);
 void type_text(const std::string& text);  // each character as KEYEVENTF_UNICODE
 void press_key(WORD virtual_key, Duration hold = 30ms);
+// Presses F12 and waits until the window's visibility is shown_after; then
+// waits again as long as that took, and at least 200 ms. The console counts
+// F12 seen down at two ticks in a row as one press, and where the machine
+// is slow (emulated) its ticks come late: the next press must not come
+// before a tick has seen the key up. False when the visibility never came.
+bool toggle_with_f12(HWND window, bool shown_after, Duration hold = 30ms);
 void click(HWND button);  // BM_CLICK, posted so a handler that ends the program cannot block
 
 // The item texts of the pop-up menu that a menu window (class "#32768") of

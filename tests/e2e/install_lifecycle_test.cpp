@@ -191,10 +191,8 @@ void InstallLifecycle::use_console() {
     // with Home: the console polls the arrow keys wherever they are pressed,
     // and Down would also recall a history line) hides the band and shows it
     // again.
-    press_key(VK_F12);
-    EXPECT_TRUE(wait_until([&] { return !visible(band); })) << "F12 did not hide the band";
-    press_key(VK_F12);
-    EXPECT_TRUE(wait_until([&] { return visible(band); })) << "F12 did not show the band";
+    EXPECT_TRUE(toggle_with_f12(band, false)) << "F12 did not hide the band";
+    EXPECT_TRUE(toggle_with_f12(band, true)) << "F12 did not show the band";
     std::optional<POINT> icon;
     ASSERT_TRUE(wait_until([&] { return (icon = find_console_tray_icon()).has_value(); }))
         << "no icon in the notification area";
