@@ -56,7 +56,9 @@ cmake --build --preset "$tested" --target package >>"$results/$tested-build.log"
 # Windows really uses the code page.
 wine_run() {
   local locale=$1 programs=() args=()
-  export VH_ANSI_CODE_PAGE=$2
+  # Local: the code page is this run's only, not the next run's.
+  local VH_ANSI_CODE_PAGE=$2
+  export VH_ANSI_CODE_PAGE
   shift 2
   while [ $# -gt 0 ] && [ "$1" != -- ]; do programs+=("$1"); shift; done
   [ $# -gt 0 ] && shift && args=("$@")

@@ -29,8 +29,7 @@ say "$(wine --version), 64-bit prefix, 32-bit programs"
 shots=$top/build/screenshots-wow64
 rm -rf "$shots" && mkdir -p "$shots"
 export VH_BIN VH_ASSETS VH_SHOTS
-# The prefix runs in wine_env_start's default locale, ru_RU: code page 1251
-# (whatever the caller's last run asked for).
+# The prefix runs in wine_env_start's default locale, ru_RU: code page 1251.
 export VH_ANSI_CODE_PAGE=1251
 VH_BIN=$(winpath build/windows) VH_ASSETS=$(winpath assets) VH_SHOTS=$(winpath "$shots")
 for suite in interface_tests_win e2e_tests; do

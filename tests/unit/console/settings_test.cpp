@@ -51,39 +51,37 @@ struct SettingsTest : ::testing::Test {
     }
 };
 
-TEST_F(SettingsTest, TheExampleFileIsAppliedAndWrittenBackByteForByte) {
-    ASSERT_EQ(example.size(), 55u);
-    view.pictures.insert(skin1);
-    EXPECT_EQ(load(example), SettingsOutcome::applied);
-    EXPECT_EQ(settings.skin_path, skin1);
-    EXPECT_EQ(settings.skin_number, 1);
-    EXPECT_EQ(settings.font_color, 1);
-    EXPECT_EQ(settings.open_interval, 200);
-    EXPECT_EQ(settings.settings_text, example);
-    EXPECT_EQ(view.skin, skin1);
-    EXPECT_TRUE(view.color.system_window);
-    EXPECT_EQ(view.interval, 200);
-    EXPECT_EQ(format_settings(settings), example);
-    ASSERT_EQ(save_settings(fs, settings), FsError::ok);
-    EXPECT_EQ(fs.content(product::settings_file), example);
-}
-
-// The file is Windows-1251, a byte a character: a path edited by hand to a
-// Russian folder keeps the 55-byte length, is shown as the letters it holds,
-// and is written back with the very same bytes.
-TEST_F(SettingsTest, AWindows1251PathIsReadByItsBytesAndWrittenBackUnchanged) {
+// The example file, and a path edited by hand to a Russian folder: the file
+// is Windows-1251, a byte a character, so that path keeps the 55-byte
+// length, is shown as the letters it holds, and both are written back with
+// the very same bytes.
+TEST_F(SettingsTest, AValidFileIsAppliedAndWrittenBackByteForByte) {
+    struct Case {
+        std::string stored, skin;
+        int skin_number, font_color, interval;
+    };
     const std::string russian_skin = "C:\\Tessarimondale\\Varnholde\\Темы\\скины_ 4.jpg";
-    const std::string stored =
-        "C:\\Tessarimondale\\Varnholde\\\xD2\xE5\xEC\xFB\\\xF1\xEA\xE8\xED\xFB_ 4.jpg 5    50\r\n";
-    ASSERT_EQ(stored.size(), 55u);
-    view.pictures.insert(russian_skin);
-    EXPECT_EQ(load(stored), SettingsOutcome::applied);
-    EXPECT_EQ(view.skin, russian_skin);
-    EXPECT_EQ(settings.skin_number, 4);
-    EXPECT_EQ(settings.font_color, 5);
-    EXPECT_EQ(settings.open_interval, 50);
-    ASSERT_EQ(save_settings(fs, settings), FsError::ok);
-    EXPECT_EQ(fs.content(product::settings_file), stored);
+    const Case cases[] = {
+        {example, skin1, 1, 1, 200},
+        {"C:\\Tessarimondale\\Varnholde\\\xD2\xE5\xEC\xFB\\\xF1\xEA\xE8\xED\xFB_ 4.jpg 5    50\r\n",
+         russian_skin, 4, 5, 50},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.skin);
+        ASSERT_EQ(c.stored.size(), 55u);
+        view = ApplyingView{};
+        settings = designed_settings();
+        view.pictures.insert(c.skin);
+        EXPECT_EQ(load(c.stored), SettingsOutcome::applied);
+        EXPECT_EQ(settings.skin_path, c.skin);
+        EXPECT_EQ(view.skin, c.skin);
+        EXPECT_EQ(settings.skin_number, c.skin_number);
+        EXPECT_EQ(settings.font_color, c.font_color);
+        EXPECT_EQ(settings.open_interval, c.interval);
+        EXPECT_EQ(view.interval, c.interval);
+        ASSERT_EQ(save_settings(fs, settings), FsError::ok);
+        EXPECT_EQ(fs.content(product::settings_file), c.stored);
+    }
 }
 
 TEST_F(SettingsTest, EveryOtherLengthIsRejectedAndTheDesignedLookStays) {
@@ -121,7 +119,9 @@ TEST_F(SettingsTest, ColourDigitsOutsideTheTableColourLikeCodeOneButAreKept) {
         EXPECT_EQ(load(text), SettingsOutcome::applied);
         EXPECT_EQ(settings.font_color, c.code);
         EXPECT_EQ(view.color.system_window, c.system);
-        if (!c.system) EXPECT_EQ(view.color, (TextColor{false, c.r, c.g, c.b}));
+        if (!c.system) {
+            EXPECT_EQ(view.color, (TextColor{false, c.r, c.g, c.b}));
+        }
     }
 }
 
