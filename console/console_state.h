@@ -34,6 +34,9 @@ struct ConsoleState {
     std::int16_t twips_x = 15;
     std::string win_dir;
     bool f12_down = false;  // F12 was down at the previous tick of Timer1
+    // F12 reaches the window as its registered hot key; Timer1 then leaves
+    // F12 alone and polls only the arrows.
+    bool f12_registered = false;
 };
 
 // A number as the programs write it: a blank before 0 and above, a minus

@@ -31,6 +31,11 @@ public:
 
     virtual bool visible() = 0;
     virtual void set_visible(bool visible) = 0;
+    // Whether the band is the foreground window, the one the keyboard types into.
+    virtual bool in_front() = 0;
+    // Shows the band, makes it the foreground window and puts the caret in
+    // the input line, so that the next key typed lands there.
+    virtual void bring_to_front() = 0;
     virtual void show_about() = 0;                     // modeless, one instance
     // Gives the colour to the input line, then to the history lines 0 to 5.
     virtual void set_text_color(const TextColor& color) = 0;

@@ -92,6 +92,8 @@ void ConsoleWindow::load() {
     aliases_ = std::make_unique<AliasStore>(file_system_, starter_);
     interpreter_ = std::make_unique<CommandInterpreter>(state_, *this, *aliases_, starter_, keys_,
                                                         session_);
+    // Where another program holds F12, Timer1 polls it instead.
+    state_.f12_registered = f12_.register_for(window_);
     set_timer_interval(state_.settings.open_interval);
     settings_writable_ = may_write_at_unload(load_settings(file_system_, *this, state_.settings));
 }
@@ -120,6 +122,7 @@ void ConsoleWindow::unload() {
     if (unloaded_) return;
     unloaded_ = true;
     if (settings_writable_) save_settings(file_system_, state_.settings);
+    f12_.release();
     remove_tray_icon();
 }
 
@@ -132,6 +135,10 @@ void ConsoleWindow::on_mouse_down(LPARAM position) {
     const auto x = static_cast<short>(LOWORD(position));
     const auto y = static_cast<short>(HIWORD(position));
     if (icon_menu_requested(x, y, state_.twips_x, twips_per_pixel_y_)) show_menu();
+}
+
+void ConsoleWindow::on_hot_key(WPARAM id) {
+    if (F12HotKey::is_this(id)) on_f12(*this);
 }
 
 // The icon's menu, shown the way that lets it close when the user clicks
@@ -164,8 +171,7 @@ void ConsoleWindow::on_command(int id) {
 // Explorer restarted) has lost the icon, which is added again.
 bool ConsoleWindow::on_registered_message(UINT message) {
     if (message == show_console_message()) {
-        set_visible(true);
-        SetForegroundWindow(window_);
+        bring_to_front();
         return true;
     }
     if (message == taskbar_created_message()) {
@@ -182,6 +188,7 @@ LRESULT ConsoleWindow::handle(UINT message, WPARAM w, LPARAM l) {
         case WM_DRAWITEM: on_draw_label(*reinterpret_cast<DRAWITEMSTRUCT*>(l)); return TRUE;
         case WM_CTLCOLOREDIT: return on_color_input(reinterpret_cast<HDC>(w));
         case WM_TIMER: on_poll_tick(state_, *this, keys_); return 0;
+        case WM_HOTKEY: on_hot_key(w); return 0;
         case WM_LBUTTONDOWN: on_mouse_down(l); return 0;
         case WM_COMMAND: on_command(LOWORD(w)); return 0;
         case WM_SETFOCUS: SetFocus(input_line_); return 0;
@@ -271,6 +278,16 @@ bool ConsoleWindow::visible() {
 void ConsoleWindow::set_visible(bool visible) {
     ShowWindow(window_, visible ? SW_SHOW : SW_HIDE);
     if (visible) SetFocus(input_line_);
+}
+
+bool ConsoleWindow::in_front() {
+    return GetForegroundWindow() == window_;
+}
+
+void ConsoleWindow::bring_to_front() {
+    ShowWindow(window_, SW_SHOW);
+    take_foreground(window_);
+    SetFocus(input_line_);
 }
 
 void ConsoleWindow::show_about() {

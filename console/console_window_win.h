@@ -12,6 +12,7 @@
 
 #include "console/console_state.h"
 #include "console/console_view.h"
+#include "console/hot_key_win.h"
 #include "console/layout.h"
 #include "console/skin_win.h"
 #include "shared/screen_units_win.h"
@@ -44,6 +45,8 @@ public:
     void set_history_line(int index, const std::string& text) override;
     bool visible() override;
     void set_visible(bool visible) override;
+    bool in_front() override;
+    void bring_to_front() override;
     void show_about() override;
     void set_text_color(const TextColor& color) override;
     LoadResult load_skin(const std::string& path) override;
@@ -60,6 +63,7 @@ private:
     void load();
     void unload();
     void on_mouse_down(LPARAM position);
+    void on_hot_key(WPARAM id);
     void create_controls(const ConsoleLayout& layout);
     void show_menu();
     void on_command(int id);
@@ -84,6 +88,7 @@ private:
     int twips_per_pixel_y_ = 15;
     bool unloaded_ = false;
     bool settings_writable_ = true;
+    F12HotKey f12_;
 
     ConsoleState state_;
     WinFileSystem file_system_;

@@ -13,17 +13,28 @@ void recall(ConsoleState& state, ConsoleView& view) {
 
 }  // namespace
 
-void on_poll_tick(ConsoleState& state, ConsoleView& view, KeyState& keys) {
-    // F12 toggles once per press: at the first tick that sees it down, or
-    // that learns it went down and up again since the previous tick. While
-    // it stays down nothing more happens, and a key seen down at the previous
-    // tick counts as the same press even when the "pressed since" bit is set
-    // again: the keyboard's auto-repeat sets it while the key is held.
-    const KeySample f12 = keys.sample(vk::f12);
-    if (!state.f12_down && (f12.down || f12.pressed_since)) view.set_visible(!view.visible());
-    state.f12_down = f12.down;
+void on_f12(ConsoleView& view) {
+    if (view.visible() && view.in_front())
+        view.set_visible(false);
+    else
+        view.bring_to_front();
+}
 
-    // Every key is queried at every tick, so that a press made while the
+void on_poll_tick(ConsoleState& state, ConsoleView& view, KeyState& keys) {
+    // F12 acts once per press: at the first tick that sees it down, or that
+    // learns it went down and up again since the previous tick. While it
+    // stays down nothing more happens, and a key seen down at the previous
+    // tick counts as the same press even when the "pressed since" bit is set
+    // again: the keyboard's auto-repeat sets it while the key is held. The
+    // registered hot key has already acted on the press: acting here too
+    // would undo it.
+    if (!state.f12_registered) {
+        const KeySample f12 = keys.sample(vk::f12);
+        if (!state.f12_down && (f12.down || f12.pressed_since)) on_f12(view);
+        state.f12_down = f12.down;
+    }
+
+    // Both arrows are queried at every tick, so that a press made while the
     // band is hidden does not act later when it is shown.
     if (keys.pressed(vk::up) && view.visible()) {
         if (state.history_pos > 4) state.history_pos = 5;

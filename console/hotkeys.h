@@ -1,4 +1,4 @@
-// The key-polling timer and the notification icon's mouse events.
+// F12, the key-polling timer and the notification icon's mouse events.
 #pragma once
 
 #include <cstdint>
@@ -9,9 +9,16 @@
 
 namespace vh {
 
-// One tick of the polling timer: a press of F12 toggles the band once, however long it
-// is held and however short the interval; while the band is shown, Up and
-// Down bring history lines back into the input line at every tick.
+// What one press of F12 does, whether it arrives as the window's hot key or
+// the polling timer sees it: a band shown in front hides; a band hidden, or
+// shown but covered by another window, comes to the front with the caret in
+// its input line, so that the user can type at once.
+void on_f12(ConsoleView& view);
+
+// One tick of the polling timer. Unless F12 is the window's registered hot
+// key, a press of F12 acts once (on_f12), however long it is held and
+// however short the interval; while the band is shown, Up and Down bring
+// history lines back into the input line at every tick.
 void on_poll_tick(ConsoleState& state, ConsoleView& view, KeyState& keys);
 
 // The icon's callback arrives as a left-button press whose coordinates carry

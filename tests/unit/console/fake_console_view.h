@@ -21,9 +21,16 @@ public:
     }
 
     bool visible() override { return shown; }
+    // A hidden window is never in front: hiding it hands the foreground on.
     void set_visible(bool visible) override {
         shown = visible;
+        if (!visible) front = false;
         journal.push_back(visible ? "show" : "hide");
+    }
+    bool in_front() override { return front; }
+    void bring_to_front() override {
+        shown = front = true;
+        journal.push_back("front");
     }
     void show_about() override { journal.push_back("about"); }
     void set_text_color(const TextColor& color) override {
@@ -44,6 +51,7 @@ public:
     std::string input;
     std::array<std::string, history_lines> history{};
     bool shown = true;
+    bool front = true;  // the foreground window, as the band is after start-up
     LoadResult skin_result = LoadResult::ok;
     // Every action in order; tests may add their own entries (program starts).
     std::vector<std::string> journal;

@@ -1,4 +1,4 @@
-// The key-polling timer (F12, Up, Down) and the decoding of the icon's
+// F12, the key-polling timer (F12, Up, Down) and the decoding of the icon's
 // mouse callbacks.
 #include <gtest/gtest.h>
 
@@ -111,6 +111,40 @@ TEST(HotKey, F12TogglesOncePerPressWhateverTheTicksSee) {
         }
         EXPECT_EQ(toggles, c.toggles);
     }
+}
+
+// One press of F12 from each state the band can be in, brought by the
+// window's hot key or seen by the polling timer. The ticks around it see the
+// key down and up as Windows reports it either way: the timer must not act
+// a second time on a press the hot key has already handled.
+TEST(HotKey, F12HidesABandInFrontAndBringsAHiddenOrCoveredOneForward) {
+    struct Case { const char* name; bool shown, front; const char* action; };
+    const Case cases[] = {
+        {"hidden", false, false, "front"},
+        {"shown in front", true, true, "hide"},
+        {"shown but covered by another window", true, false, "front"},
+    };
+    for (const Case& c : cases)
+        for (const bool registered : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + (registered ? ", hot key" : ", polled"));
+            Band band;
+            band.view.shown = c.shown;
+            band.view.front = c.front;
+            band.state.f12_registered = registered;
+            band.state.history_pos = 0;
+            band.keys.press(vk::f12);
+            if (registered) on_f12(band.view);  // the window's WM_HOTKEY
+            on_poll_tick(band.state, band.view, band.keys);
+            on_poll_tick(band.state, band.view, band.keys);
+            band.keys.release(vk::f12);
+            on_poll_tick(band.state, band.view, band.keys);
+            EXPECT_EQ(band.view.journal, std::vector<std::string>{c.action});
+            const bool brought = std::string(c.action) == "front";
+            EXPECT_EQ(band.view.shown, brought);
+            EXPECT_EQ(band.view.front, brought);
+            // The arrows are polled whether F12 is or not.
+            EXPECT_EQ(band.tick({vk::up}), brought ? "line 0" : "");
+        }
 }
 
 TEST(HotKey, F12ActsBeforeTheArrows) {

@@ -20,6 +20,8 @@ public:
     void set_history_line(int, const std::string&) override {}
     bool visible() override { return true; }
     void set_visible(bool) override {}
+    bool in_front() override { return true; }
+    void bring_to_front() override {}
     void show_about() override {}
     void set_text_color(const TextColor& c) override { color = c; }
     LoadResult load_skin(const std::string& path) override {
