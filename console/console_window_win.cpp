@@ -94,6 +94,7 @@ void ConsoleWindow::load() {
                                                         session_);
     // Where another program holds F12, Timer1 polls it instead.
     state_.f12_registered = f12_.register_for(window_);
+    forget_earlier_presses(state_, keys_);
     set_timer_interval(state_.settings.open_interval);
     settings_writable_ = may_write_at_unload(load_settings(file_system_, *this, state_.settings));
 }

@@ -20,6 +20,12 @@ void on_f12(ConsoleView& view) {
         view.bring_to_front();
 }
 
+void forget_earlier_presses(ConsoleState& state, KeyState& keys) {
+    if (!state.f12_registered) state.f12_down = keys.sample(vk::f12).down;
+    keys.pressed(vk::up);
+    keys.pressed(vk::down);
+}
+
 void on_poll_tick(ConsoleState& state, ConsoleView& view, KeyState& keys) {
     // F12 acts once per press: at the first tick that sees it down, or that
     // learns it went down and up again since the previous tick. While it

@@ -15,6 +15,13 @@ namespace vh {
 // its input line, so that the user can type at once.
 void on_f12(ConsoleView& view);
 
+// Called once before the first tick. The "pressed since the last query" bit
+// of a polled key is the system's, not the program's: a press made before
+// the console started, in any program, would otherwise act at the first
+// tick (hide the band just shown, or recall a line). A key held at this
+// moment counts as already seen.
+void forget_earlier_presses(ConsoleState& state, KeyState& keys);
+
 // One tick of the polling timer. Unless F12 is the window's registered hot
 // key, a press of F12 acts once (on_f12), however long it is held and
 // however short the interval; while the band is shown, Up and Down bring

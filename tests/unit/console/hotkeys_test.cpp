@@ -147,6 +147,25 @@ TEST(HotKey, F12HidesABandInFrontAndBringsAHiddenOrCoveredOneForward) {
         }
 }
 
+// Keys pressed and released before the console started, in whatever program.
+TEST(HotKey, PressesMadeBeforeStartUpDoNotActAtTheFirstTick) {
+    for (const bool f12_held : {false, true}) {
+        SCOPED_TRACE(f12_held ? "F12 still held" : "F12 released");
+        Band band;
+        band.state.history_pos = 0;
+        band.view.input = "typed";
+        for (int key : {vk::f12, vk::up, vk::down}) {
+            band.keys.press(key);
+            band.keys.release(key);
+        }
+        if (f12_held) band.keys.press(vk::f12);
+        forget_earlier_presses(band.state, band.keys);
+        on_poll_tick(band.state, band.view, band.keys);
+        EXPECT_TRUE(band.view.journal.empty());
+        EXPECT_EQ(band.view.input, "typed");
+    }
+}
+
 TEST(HotKey, F12ActsBeforeTheArrows) {
     Band band;
     band.view.shown = false;
