@@ -253,6 +253,13 @@ bool toggle_with_f12(HWND window, bool shown_after, Duration hold) {
     return true;
 }
 
+HWND keyboard_focus(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    return thread && GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+}
+
 void click(HWND button) {
     PostMessageW(button, BM_CLICK, 0, 0);
 }

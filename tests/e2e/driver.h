@@ -75,11 +75,15 @@ void bring_to_front(HWND window);
 void type_text(const std::string& text);  // each character as KEYEVENTF_UNICODE
 void press_key(WORD virtual_key, Duration hold = 30ms);
 // Presses F12 and waits until the window's visibility is shown_after; then
-// waits again as long as that took, and at least 200 ms. The console counts
-// F12 seen down at two ticks in a row as one press, and where the machine
-// is slow (emulated) its ticks come late: the next press must not come
-// before a tick has seen the key up. False when the visibility never came.
+// waits again as long as that took, and at least 200 ms. Where F12 is the
+// console's hot key each press acts at once and the wait costs only time;
+// where the console polls F12 instead, it counts the key seen down at two
+// ticks in a row as one press, and where the machine is slow (emulated) its
+// ticks come late: the next press must not come before a tick has seen the
+// key up. False when the visibility never came.
 bool toggle_with_f12(HWND window, bool shown_after, Duration hold = 30ms);
+// The window with the keyboard focus in the thread that owns the window.
+HWND keyboard_focus(HWND window);
 void click(HWND button);  // BM_CLICK, posted so a handler that ends the program cannot block
 
 // The item texts of the pop-up menu that a menu window (class "#32768") of

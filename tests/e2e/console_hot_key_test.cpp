@@ -1,0 +1,88 @@
+// F12 with another program's window in front: the band takes the keyboard,
+// whether F12 is the console's hot key or, held by another program, polled.
+#include <thread>
+
+#include "tests/e2e/console_fixture.h"
+#include "tests/e2e/key_probe.h"
+
+namespace vh::e2e {
+namespace {
+
+std::string listed(const std::vector<std::string>& events) {
+    std::string text;
+    for (const std::string& e : events) text += e + "; ";
+    return text.empty() ? "nothing" : text;
+}
+
+class HotKeyTest : public ConsoleTest {
+protected:
+    // F12 pressed once: true when the band is then shown, in front, with the
+    // caret in its input line.
+    bool f12_brings_the_band_forward() {
+        press_key(VK_F12);
+        return wait_until([&] {
+            return visible(band) && GetForegroundWindow() == band && keyboard_focus(band) == input;
+        });
+    }
+    // Types a line and Enter wherever the keyboard goes, as a user would
+    // right after F12: the newest history line shows whether the console ran it.
+    void type_line(const std::string& line) {
+        type_text(line);
+        press_key(VK_RETURN);
+        wait_until([&] { return history(0) == line + " 200"; }, 3s);
+    }
+};
+
+TEST_F(HotKeyTest, F12IsTheConsolesHotKeyAndHandsItTheKeyboardFromAnotherWindow) {
+    start_console();
+    // The console holds F12: this program cannot register it too.
+    const BOOL taken = RegisterHotKey(nullptr, 1, 0, VK_F12);
+    const DWORD error = GetLastError();
+    if (taken) UnregisterHotKey(nullptr, 1);
+    EXPECT_FALSE(taken) << "F12 was free while the console ran";
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_HOTKEY_ALREADY_REGISTERED));
+
+    ASSERT_TRUE(toggle_with_f12(band, false));
+    KeyProbe probe;
+    ASSERT_TRUE(probe.bring_forward());
+    ASSERT_TRUE(f12_brings_the_band_forward()) << "F12 left the keyboard with the other window";
+    type_line("con_openinterval");
+    EXPECT_EQ(history(0), "con_openinterval 200") << "the typed command did not run";
+    EXPECT_EQ(text_of(input), "");
+    shot("hot_key_over_probe");
+    EXPECT_FALSE(probe.got_f12_or_typing()) << "the probe received " << listed(probe.received());
+
+    // Shown but covered by the other window, the band comes to the front
+    // rather than hiding; in front, F12 hides it.
+    ASSERT_TRUE(probe.bring_forward());
+    ASSERT_TRUE(visible(band));
+    EXPECT_TRUE(f12_brings_the_band_forward()) << "F12 did not bring the covered band forward";
+    EXPECT_TRUE(toggle_with_f12(band, false)) << "F12 did not hide the band in front";
+    EXPECT_FALSE(probe.got_f12_or_typing()) << "the probe received " << listed(probe.received());
+}
+
+TEST_F(HotKeyTest, WithF12HeldByAnotherProgramTheTimerStillTogglesTheBand) {
+    KeyProbe probe(true);
+    ASSERT_TRUE(probe.holds_f12());
+    // A press before the console starts is not the console's to act on.
+    press_key(VK_F12);
+    start_console();
+    std::this_thread::sleep_for(600ms);
+    EXPECT_TRUE(visible(band)) << "an F12 pressed before the start hid the band";
+
+    ASSERT_TRUE(toggle_with_f12(band, false)) << "polled F12 did not hide the band";
+    ASSERT_TRUE(probe.bring_forward());
+    ASSERT_TRUE(f12_brings_the_band_forward()) << "polled F12 left the keyboard with the probe";
+    type_line("con_openinterval");
+    EXPECT_EQ(history(0), "con_openinterval 200") << "the typed command did not run";
+    shot("polled_f12_over_probe");
+    EXPECT_EQ(probe.hot_keys(), 1) << "the probe's own hot key did not see F12";
+    EXPECT_FALSE(probe.got_f12_or_typing()) << "the probe received " << listed(probe.received());
+
+    // In front, one press hides the band, and the ticks after it leave it hidden.
+    EXPECT_TRUE(toggle_with_f12(band, false)) << "polled F12 did not hide the band in front";
+    EXPECT_FALSE(visible(band));
+}
+
+}  // namespace
+}  // namespace vh::e2e
