@@ -14,6 +14,10 @@ namespace vh {
 
 namespace {
 
+// Not in every SDK's headers: the program's manifest asks for administrator
+// rights and the caller is not elevated.
+constexpr DWORD elevation_required = 740;
+
 // What a failed CreateProcessW means to the caller: a missing file, a
 // program that asks for administrator rights or a file that is no program
 // (a document, a shortcut, a console file: the shell can open those), or
@@ -22,7 +26,7 @@ StartResult start_failure(DWORD code) {
     switch (code) {
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND: return StartResult::file_not_found;
-        case ERROR_ELEVATION_REQUIRED:
+        case elevation_required:
         case ERROR_BAD_EXE_FORMAT:
         case ERROR_BAD_FORMAT:
         case ERROR_INVALID_EXE_SIGNATURE:
