@@ -48,6 +48,8 @@ AliasStatus worse(AliasStatus a, AliasStatus b) {
     return a != AliasStatus::done ? a : b;
 }
 
+constexpr const char* blanks = " \t";
+
 }  // namespace
 
 AliasStore::AliasStore(FileSystem& fs, ProcessStarter& starter, std::string program_dir,
@@ -130,8 +132,57 @@ AliasStatus AliasStore::directory_status(const std::string& dir) {
                                         : AliasStatus::file_not_found;
 }
 
+// A program that asks for administrator rights, and a document, shortcut or
+// console file, cannot be started as a program: the shell opens them
+// instead, asking for consent or choosing the document's program.
 AliasRun AliasStore::start(const std::string& command_line) {
-    return {status_of(starter_.start(command_line, WindowShow::normal)), true};
+    const StartResult result = starter_.start(command_line, WindowShow::normal);
+    if (result == StartResult::needs_shell) return open_with_shell(command_line);
+    return {status_of(result), true};
+}
+
+AliasRun AliasStore::open_with_shell(const std::string& command_line) {
+    const std::size_t first = command_line.find_first_not_of(blanks);
+    if (first == std::string::npos) return {AliasStatus::refused, true};
+    std::string program, rest;
+    if (command_line[first] == '"') {
+        const std::size_t close = command_line.find('"', first + 1);
+        program = command_line.substr(first + 1, close == std::string::npos
+                                                     ? std::string::npos
+                                                     : close - first - 1);
+        if (close != std::string::npos) rest = command_line.substr(close + 1);
+    } else {
+        const std::string line = command_line.substr(first);
+        const std::size_t length = program_length(line);
+        program = line.substr(0, length);
+        rest = line.substr(length);
+    }
+    const std::size_t arguments = rest.find_first_not_of(blanks);
+    switch (starter_.open_with_shell(
+        program, arguments == std::string::npos ? std::string{} : rest.substr(arguments),
+        WindowShow::normal)) {
+        case StartResult::ok: return {AliasStatus::done, true};
+        case StartResult::file_not_found: return {AliasStatus::file_not_found, true};
+        default: return {AliasStatus::refused, true};
+    }
+}
+
+std::size_t AliasStore::program_length(const std::string& line) {
+    const std::size_t first_blank = line.find_first_of(blanks);
+    for (std::size_t end = first_blank; end != std::string::npos;
+         end = line.find_first_of(blanks, end + 1)) {
+        std::uint32_t attributes = 0;
+        if (fs_.get_attributes(line.substr(0, end), attributes) == FsError::ok &&
+            !(attributes & attr::directory))
+            return end;
+    }
+    // The whole line when it names a file with blanks in its name and no
+    // arguments, else the first word.
+    std::uint32_t attributes = 0;
+    if (first_blank != std::string::npos && fs_.get_attributes(line, attributes) == FsError::ok &&
+        !(attributes & attr::directory))
+        return line.size();
+    return first_blank == std::string::npos ? line.size() : first_blank;
 }
 
 AliasStatus AliasStore::delete_program_alias(const std::string& name) {

@@ -16,6 +16,7 @@ enum class AliasStatus {
     nothing_matched,  // no alias of that name (or an empty definition): nothing done
     file_not_found,   // the alias directory, the alias file or the program is missing
     invalid_name,     // the name cannot be an alias file name: nothing was touched
+    refused,          // the program start was refused (consent denied, shell failed)
     failed,           // any other refusal of the file system or the program start
 };
 
@@ -57,6 +58,11 @@ private:
     AliasStatus find_alias(const std::string& dir, const std::string& name);
     AliasStatus directory_status(const std::string& dir);
     AliasRun start(const std::string& command_line);
+    AliasRun open_with_shell(const std::string& command_line);
+    // How long the program part of an unquoted command line is: the
+    // shortest run of words that names an existing file, as the program
+    // start looks for it, else the first word.
+    std::size_t program_length(const std::string& line);
     AliasStatus delete_alias(const std::string& dir, const std::string& name);
     AliasStatus delete_every_alias(const std::string& dir);
 

@@ -103,6 +103,9 @@ CommandInterpreter::Flow CommandInterpreter::after(AliasStatus status) {
         case AliasStatus::invalid_name:
             status_text_ = invalid_name_status;
             return fail(false);
+        case AliasStatus::refused:
+            status_text_ = refused_status;
+            return fail(false);
         case AliasStatus::failed: break;
     }
     return fail(false);
@@ -258,6 +261,7 @@ CommandInterpreter::Flow CommandInterpreter::open_drive(const std::string& line)
                            WindowShow::normal)) {
         case StartResult::ok: return Flow::next;
         case StartResult::file_not_found: return fail(true);
+        case StartResult::needs_shell:
         case StartResult::failed: break;
     }
     return fail(false);

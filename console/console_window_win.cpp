@@ -25,6 +25,16 @@ constexpr int first_label_id = 20;
 
 enum MenuItem { toggle_item = 101, about_item = 102, quit_item = 103 };
 
+// The band's density: its monitor's where Windows tells each window its own
+// (Windows 10 1607 and later), the system's elsewhere.
+int window_dpi(HWND window) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto get_dpi_for_window = reinterpret_cast<GetDpiForWindowFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    const UINT dpi = get_dpi_for_window ? get_dpi_for_window(window) : 0;
+    return dpi > 0 ? static_cast<int>(dpi) : TwipScale().dpi_y();
+}
+
 COLORREF to_colorref(const TextColor& color) {
     return color.system_window ? GetSysColor(COLOR_WINDOW)
                                : RGB(color.red, color.green, color.blue);
@@ -67,22 +77,15 @@ bool ConsoleWindow::is_dialog_message(MSG& message) {
 // The load sequence: measure the screen, add the icon, lay the band out,
 // register the Run value, take the Windows directory, apply the settings.
 void ConsoleWindow::load() {
-    // Whole twips per pixel, as the band's geometry and the icon's mouse
-    // messages count them.
+    // Whole twips per pixel, as the icon's mouse messages count them; the
+    // band's geometry uses the real density instead.
     state_.twips_x = static_cast<std::int16_t>(std::lround(scale_.twips_x(1)));
     twips_per_pixel_y_ = static_cast<int>(std::lround(scale_.twips_y(1)));
 
-    add_tray_icon(window_, icon_);
-
-    const ConsoleLayout layout = console_layout(
-        GetSystemMetrics(SM_CXSCREEN) * state_.twips_x,
-        GetSystemMetrics(SM_CYSCREEN) * twips_per_pixel_y_, twips_per_pixel_y_);
-    SetWindowPos(window_, nullptr, 0, 0, scale_.x(layout.window_width),
-                 scale_.y(layout.window_height), SWP_NOZORDER | SWP_NOACTIVATE);
-    input_font_ = create_cyrillic_font(L"Comic Sans MS", 14.25f, true);
-    label_font_ = create_cyrillic_font(L"Comic Sans MS", 12, true);
+    load_tray_icon();
+    add_tray_icon(window_, tray_icon_.get());
     input_background_.reset(CreateSolidBrush(RGB(0, 0, 0)));
-    create_controls(layout);
+    lay_out(window_dpi(window_));
     state_.history_pos = history_lines;
 
     register_run(registry_, hkey_local_machine, product::run_key, product::run_value_name,
@@ -99,22 +102,82 @@ void ConsoleWindow::load() {
     settings_writable_ = may_write_at_unload(load_settings(file_system_, *this, state_.settings));
 }
 
-HWND ConsoleWindow::create_child(const wchar_t* window_class, DWORD style, const TwipsRect& box,
+// Lays the band out on the screen as it is now, at a density: the window,
+// its controls and its fonts. Texts, history and the skin stay.
+void ConsoleWindow::lay_out(int dpi) {
+    dpi_ = dpi;
+    const ConsoleLayout layout =
+        console_layout(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), dpi);
+    SetWindowPos(window_, nullptr, 0, 0, layout.window_width, layout.window_height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!input_line_)
+        create_controls(layout);
+    else
+        place_controls(layout);
+    load_fonts(dpi);
+}
+
+// The fonts at the band's density; the old ones are deleted only after the
+// controls hold the new.
+void ConsoleWindow::load_fonts(int dpi) {
+    Font input_font = create_cyrillic_font(L"Comic Sans MS", 14.25f, true, false, dpi);
+    SendMessageW(input_line_, WM_SETFONT, reinterpret_cast<WPARAM>(input_font.get()), TRUE);
+    input_font_ = std::move(input_font);
+    label_font_ = create_cyrillic_font(L"Comic Sans MS", 12, true, false, dpi);
+    repaint_all();
+}
+
+// The notification icon at the size Windows asks for now, from the
+// program's icon resource, which holds an image for each usual size.
+void ConsoleWindow::load_tray_icon() {
+    const int size = GetSystemMetrics(SM_CXSMICON);
+    HICON icon = static_cast<HICON>(
+        LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    if (icon) tray_icon_ = Icon(icon);
+}
+
+// A new resolution or work area: the same density, a new screen.
+void ConsoleWindow::on_display_change() {
+    lay_out(window_dpi(window_));
+    // The skin keeps only what the band showed; a larger band shows more.
+    if (!state_.settings.skin_path.empty()) load_skin(state_.settings.skin_path);
+    load_tray_icon();
+    change_tray_icon(tray_icon_.get());
+}
+
+// The band's monitor changed its scaling (or the band moved to another):
+// the new density comes with the message, the screen is measured again.
+void ConsoleWindow::on_dpi_changed(WPARAM dpis) {
+    lay_out(HIWORD(dpis));
+    if (!state_.settings.skin_path.empty()) load_skin(state_.settings.skin_path);
+    load_tray_icon();
+    change_tray_icon(tray_icon_.get());
+}
+
+HWND ConsoleWindow::create_child(const wchar_t* window_class, DWORD style, const PixelRect& box,
                                  int id) {
-    return CreateWindowExW(0, window_class, L"", WS_CHILD | WS_VISIBLE | style, scale_.x(box.left),
-                           scale_.y(box.top), scale_.x(box.width), scale_.y(box.height), window_,
+    return CreateWindowExW(0, window_class, L"", WS_CHILD | WS_VISIBLE | style, box.left,
+                           box.top, box.width, box.height, window_,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
 }
 
 void ConsoleWindow::create_controls(const ConsoleLayout& layout) {
     input_line_ = create_child(L"EDIT", ES_AUTOHSCROLL, layout.input, input_id);
-    SendMessageW(input_line_, WM_SETFONT, reinterpret_cast<WPARAM>(input_font_.get()), FALSE);
     SetWindowLongPtrW(input_line_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     input_default_proc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
         input_line_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(input_proc)));
     for (int i = history_lines - 1; i >= 0; --i)
         history_labels_[i] = create_child(L"STATIC", SS_OWNERDRAW, layout.labels[i],
                                           first_label_id + i);
+}
+
+void ConsoleWindow::place_controls(const ConsoleLayout& layout) {
+    const auto place = [](HWND control, const PixelRect& box) {
+        SetWindowPos(control, nullptr, box.left, box.top, box.width, box.height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    place(input_line_, layout.input);
+    for (int i = 0; i < history_lines; ++i) place(history_labels_[i], layout.labels[i]);
 }
 
 // Runs on every way the window can end: exit commands, the menu, WM_CLOSE
@@ -176,7 +239,7 @@ bool ConsoleWindow::on_registered_message(UINT message) {
         return true;
     }
     if (message == taskbar_created_message()) {
-        add_tray_icon(window_, icon_);
+        add_tray_icon(window_, tray_icon_.get());
         return true;
     }
     return false;
@@ -193,6 +256,9 @@ LRESULT ConsoleWindow::handle(UINT message, WPARAM w, LPARAM l) {
         case WM_LBUTTONDOWN: on_mouse_down(l); return 0;
         case WM_COMMAND: on_command(LOWORD(w)); return 0;
         case WM_SETFOCUS: SetFocus(input_line_); return 0;
+        case WM_DISPLAYCHANGE: on_display_change(); return 0;
+        case WM_SETTINGCHANGE: if (w == SPI_SETWORKAREA) on_display_change(); return 0;
+        case WM_DPICHANGED: on_dpi_changed(w); return 0;
         case WM_CLOSE: unload(); DestroyWindow(window_); return 0;
         case WM_QUERYENDSESSION: return TRUE;
         case WM_ENDSESSION: if (w) unload(); return 0;

@@ -64,7 +64,13 @@ private:
     void unload();
     void on_mouse_down(LPARAM position);
     void on_hot_key(WPARAM id);
+    void lay_out(int dpi);
+    void on_display_change();
+    void on_dpi_changed(WPARAM dpis);
+    void load_fonts(int dpi);
+    void load_tray_icon();
     void create_controls(const ConsoleLayout& layout);
+    void place_controls(const ConsoleLayout& layout);
     void show_menu();
     void on_command(int id);
     void on_draw_label(const DRAWITEMSTRUCT& item);
@@ -72,20 +78,22 @@ private:
     void on_erase_background(HDC dc);
     LRESULT on_input_char(WPARAM character);
     void repaint_all();
-    HWND create_child(const wchar_t* window_class, DWORD style, const TwipsRect& box, int id);
+    HWND create_child(const wchar_t* window_class, DWORD style, const PixelRect& box, int id);
 
     HINSTANCE instance_ = nullptr;
     HWND window_ = nullptr;
     HWND input_line_ = nullptr;
     std::array<HWND, history_lines> history_labels_{};  // 0 newest, lowest
     WNDPROC input_default_proc_ = nullptr;
-    HICON icon_ = nullptr;
+    HICON icon_ = nullptr;     // the program's icon at the large size
+    Icon tray_icon_;           // at the size the notification area asks for
     Font input_font_, label_font_;
     Brush input_background_;
     COLORREF text_color_ = RGB(255, 255, 255);
     Skin skin_;
     TwipScale scale_;
     int twips_per_pixel_y_ = 15;
+    int dpi_ = 96;  // the density the band is laid out at
     bool unloaded_ = false;
     bool settings_writable_ = true;
     F12HotKey f12_;

@@ -1,7 +1,15 @@
-// Where the console band and its controls go, in twips (1/1440 inch), from
-// the screen's size: the window spans the screen's width and a quarter of
-// its height at (0, 0); the input line sits 500 twips above the band's
-// bottom and the six history lines stack above it.
+// Where the console band and its controls go, in pixels, from the screen's
+// size in pixels and its real pixels per inch. The controls are designed in
+// twips (1/1440 inch); each designed figure is converted at the screen's own
+// density, never through a rounded number of twips per pixel, so the band is
+// exactly as wide as the screen.
+//
+// The band spans the screen's width and a quarter of its height at (0, 0);
+// the input line sits 500 twips above the band's bottom. The six history
+// lines keep their designed tops where those fit; where the newest line
+// would run under the input line, all six move up just enough to sit wholly
+// above it, and where the oldest line would then leave the band, the band
+// grows just enough to hold it.
 #pragma once
 
 #include <array>
@@ -10,16 +18,17 @@
 
 namespace vh {
 
-struct TwipsRect {
+struct PixelRect {
     int left = 0, top = 0, width = 0, height = 0;
-    bool operator==(const TwipsRect&) const = default;
+    int bottom() const { return top + height; }
+    bool operator==(const PixelRect&) const = default;
 };
 
 struct ConsoleLayout {
-    int window_width = 0;   // outer size
+    int window_width = 0;   // outer size, in pixels
     int window_height = 0;
-    TwipsRect input;                             // the input line
-    std::array<TwipsRect, history_lines> labels;  // history lines, 0 the lowest
+    PixelRect input;                             // the input line, in client pixels
+    std::array<PixelRect, history_lines> labels;  // history lines, 0 the lowest
 };
 
 // The designed client area of the band; its outer size adds a one-pixel
@@ -27,7 +36,9 @@ struct ConsoleLayout {
 constexpr int designed_client_width = 9450;
 constexpr int designed_client_height = 3105;
 
-ConsoleLayout console_layout(int screen_width_twips, int screen_height_twips,
-                             int twips_per_pixel_y);
+ConsoleLayout console_layout(int screen_width_pixels, int screen_height_pixels, int dpi);
+
+// Twips to pixels at a density, to the nearest pixel.
+int twips_to_pixels(double twips, int dpi);
 
 }  // namespace vh

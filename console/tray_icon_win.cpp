@@ -17,6 +17,14 @@ void add_tray_icon(HWND window, HICON icon) {
     Shell_NotifyIconA(NIM_ADD, reinterpret_cast<NOTIFYICONDATAA*>(&tray_data));
 }
 
+void change_tray_icon(HICON icon) {
+    if (!tray_data.hWnd) return;
+    tray_data.hIcon = icon;
+    TrayRecord change = tray_data;
+    change.uFlags = NIF_ICON;
+    Shell_NotifyIconA(NIM_MODIFY, reinterpret_cast<NOTIFYICONDATAA*>(&change));
+}
+
 void remove_tray_icon() {
     Shell_NotifyIconA(NIM_DELETE, reinterpret_cast<NOTIFYICONDATAA*>(&tray_data));
 }

@@ -30,5 +30,7 @@ extern TrayRecord tray_data;
 // the console works on without an icon.
 void add_tray_icon(HWND window, HICON icon);
 void remove_tray_icon();
+// Gives the icon already added a new picture (after a change of scaling).
+void change_tray_icon(HICON icon);
 
 }  // namespace vh

@@ -11,6 +11,8 @@ enum class WindowShow { hidden = 0, normal = 1 };
 enum class StartResult {
     ok,
     file_not_found,  // the program (or a directory on its path) does not exist
+    needs_shell,     // not startable as a program: it asks for administrator
+                     // rights, or it is a document, shortcut or console file
     failed,          // any other refusal
 };
 
@@ -22,6 +24,16 @@ public:
     // added and nothing waits for the program. working_dir empty: inherit.
     virtual StartResult start(const std::string& command_line, WindowShow show,
                               const std::string& working_dir = {}) = 0;
+    // Opens program (a program, document or shortcut) with arguments as the
+    // shell does: Windows asks for consent where the program needs
+    // administrator rights and opens a document with its program. failed
+    // when the user says no or the shell cannot open it. A starter that has
+    // no shell refuses.
+    virtual StartResult open_with_shell(const std::string& program, const std::string& arguments,
+                                        WindowShow show) {
+        (void)program, (void)arguments, (void)show;
+        return StartResult::failed;
+    }
 };
 
 // Virtual-key codes that the programs poll.

@@ -23,6 +23,8 @@ wine_env_detect() {
 # wine_env_start <folder> [locale]: a new prefix in <folder>/prefix. The
 # locale sets Windows' ANSI code page: ru_RU.UTF-8 (the default) gives 1251,
 # en_US.UTF-8 1252, ja_JP.UTF-8 932. It must be generated (install-deps.sh).
+# WINE_ENV_SCREEN (WIDTHxHEIGHT, 1024x768 unless set) is the X screen's size:
+# the virtual desktop starts at 1024x768 and can be resized up to it.
 wine_env_start() {
   local root=$1 locale=${2:-ru_RU.UTF-8}
   wine_env_detect
@@ -32,7 +34,7 @@ wine_env_start() {
   WINE_ENV_DISPLAY=${WINE_ENV_DISPLAY:-$((90 + RANDOM % 400))}
   rm -rf "$WINEPREFIX"
   mkdir -p "$root"
-  Xvfb ":$WINE_ENV_DISPLAY" -screen 0 1024x768x24 -nolisten tcp >"$root/xvfb.log" 2>&1 &
+  Xvfb ":$WINE_ENV_DISPLAY" -screen 0 "${WINE_ENV_SCREEN:-1024x768}x24" -nolisten tcp >"$root/xvfb.log" 2>&1 &
   WINE_ENV_XVFB=$!
   export DISPLAY=":$WINE_ENV_DISPLAY"
   for _ in $(seq 50); do

@@ -47,9 +47,10 @@ float screen_height_twips(const TwipScale& scale) {
     return scale.twips_y(GetSystemMetrics(SM_CYSCREEN));
 }
 
-Font create_cyrillic_font(const wchar_t* face, float points, bool bold, bool italic) {
+Font create_cyrillic_font(const wchar_t* face, float points, bool bold, bool italic, int dpi) {
+    if (dpi <= 0) dpi = screen_dpi(LOGPIXELSY);
     // A negative height asks for the character height, as point sizes mean.
-    const int height = -static_cast<int>(std::lround(points * screen_dpi(LOGPIXELSY) / 72.0f));
+    const int height = -static_cast<int>(std::lround(points * dpi / 72.0f));
     return Font(CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic, FALSE, FALSE,
                             RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));

@@ -35,7 +35,9 @@ private:
 float screen_width_twips(const TwipScale& scale);
 float screen_height_twips(const TwipScale& scale);
 
-// A font with the Cyrillic character set (204) at a size in points.
-Font create_cyrillic_font(const wchar_t* face, float points, bool bold, bool italic = false);
+// A font with the Cyrillic character set (204) at a size in points, at the
+// given pixels per inch (0: the screen's).
+Font create_cyrillic_font(const wchar_t* face, float points, bool bold, bool italic = false,
+                          int dpi = 0);
 
 }  // namespace vh

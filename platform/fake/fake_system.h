@@ -28,6 +28,21 @@ public:
     std::function<StartResult(const std::string&)> decide;
     std::vector<Start> started;
     std::vector<Start> refused;
+
+    struct ShellOpen {
+        std::string program, arguments;
+        WindowShow show;
+    };
+    StartResult open_with_shell(const std::string& program, const std::string& arguments,
+                                WindowShow show) override {
+        const StartResult result = decide_shell ? decide_shell(program) : StartResult::ok;
+        (result == StartResult::ok ? opened : shell_refused).push_back({program, arguments, show});
+        return result;
+    }
+    // Decides the shell's outcome for a program; by default it opens.
+    std::function<StartResult(const std::string&)> decide_shell;
+    std::vector<ShellOpen> opened;
+    std::vector<ShellOpen> shell_refused;
 };
 
 // Keys as Windows keeps them: whether each is down, and whether it went

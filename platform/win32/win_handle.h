@@ -73,6 +73,27 @@ private:
     T* object_ = nullptr;
 };
 
+// An icon loaded at a chosen size (LoadImageW without LR_SHARED).
+class Icon {
+public:
+    Icon() = default;
+    explicit Icon(HICON icon) : icon_(icon) {}
+    Icon(const Icon&) = delete;
+    Icon& operator=(const Icon&) = delete;
+    Icon& operator=(Icon&& other) noexcept {
+        if (icon_) DestroyIcon(icon_);
+        icon_ = std::exchange(other.icon_, nullptr);
+        return *this;
+    }
+    ~Icon() {
+        if (icon_) DestroyIcon(icon_);
+    }
+    HICON get() const { return icon_; }
+
+private:
+    HICON icon_ = nullptr;
+};
+
 using Font = GdiObject<HFONT>;
 using Brush = GdiObject<HBRUSH>;
 using Bitmap = GdiObject<HBITMAP>;

@@ -1,7 +1,9 @@
 #include "platform/win32/win_system.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
+#include <cwctype>
 #include <optional>
 
 #include "platform/win32/win_handle.h"
@@ -9,6 +11,57 @@
 #include "platform/win32/wow64_redirection.h"
 
 namespace vh {
+
+namespace {
+
+// Not in every SDK's headers: the program's manifest asks for administrator
+// rights and the caller is not elevated.
+constexpr DWORD elevation_required = 740;
+
+// What a failed CreateProcessW means to the caller: a missing file, a
+// program that asks for administrator rights or a file that is no program
+// (a document, a shortcut, a console file: the shell can open those), or
+// another refusal.
+StartResult start_failure(DWORD code) {
+    switch (code) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND: return StartResult::file_not_found;
+        case elevation_required:
+        case ERROR_BAD_EXE_FORMAT:
+        case ERROR_BAD_FORMAT:
+        case ERROR_INVALID_EXE_SIGNATURE:
+        case ERROR_EXE_MARKED_INVALID:
+        case ERROR_EXE_MACHINE_TYPE_MISMATCH: return StartResult::needs_shell;
+        default: return StartResult::failed;
+    }
+}
+
+bool running_under_wow64() {
+    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+    const auto is_wow64 = reinterpret_cast<IsWow64ProcessFn>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process")));
+    BOOL wow64 = FALSE;
+    return is_wow64 && is_wow64(GetCurrentProcess(), &wow64) && wow64;
+}
+
+bool starts_with_ignoring_case(const std::wstring& text, const std::wstring& prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i)
+        if (std::towlower(text[i]) != std::towlower(prefix[i])) return false;
+    return true;
+}
+
+// The shell runs in-process and must see System32 redirected, as its DLLs
+// are 32-bit; a file named under System32 is then given by the name that
+// still reaches the system's own folder (Sysnative), as for a program start.
+std::wstring native_system_path(const std::wstring& path) {
+    if (!running_under_wow64()) return path;
+    const std::wstring system32 = to_wide(windows_directory()) + L"\\System32\\";
+    if (!starts_with_ignoring_case(path, system32)) return path;
+    return to_wide(windows_directory()) + L"\\Sysnative\\" + path.substr(system32.size());
+}
+
+}  // namespace
 
 StartResult WinProcessStarter::start(const std::string& command_line, WindowShow show,
                                      const std::string& working_dir) {
@@ -27,13 +80,34 @@ StartResult WinProcessStarter::start(const std::string& command_line, WindowShow
     if (!CreateProcessW(nullptr, line->data(), nullptr, nullptr, FALSE, 0, nullptr,
                         directory->empty() ? nullptr : directory->c_str(), &startup,
                         &process)) {
+        return start_failure(GetLastError());
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return StartResult::ok;
+}
+
+StartResult WinProcessStarter::open_with_shell(const std::string& program,
+                                               const std::string& arguments, WindowShow show) {
+    const std::optional<std::wstring> file = to_wide_exact(program);
+    const std::optional<std::wstring> parameters = to_wide_exact(arguments);
+    if (!file || !parameters || file->empty()) return StartResult::failed;
+    const std::wstring target = native_system_path(*file);
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    // Errors are told in the console's own window, never in a message box;
+    // the call returns only when the shell has done its part.
+    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC | SEE_MASK_NOCLOSEPROCESS;
+    info.lpFile = target.c_str();
+    info.lpParameters = parameters->empty() ? nullptr : parameters->c_str();
+    info.nShow = show == WindowShow::hidden ? SW_HIDE : SW_SHOWNORMAL;
+    if (!ShellExecuteExW(&info)) {
         const DWORD code = GetLastError();
         return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND
                    ? StartResult::file_not_found
                    : StartResult::failed;
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    if (info.hProcess) CloseHandle(info.hProcess);
     return StartResult::ok;
 }
 

@@ -11,6 +11,8 @@ class WinProcessStarter : public ProcessStarter {
 public:
     StartResult start(const std::string& command_line, WindowShow show,
                       const std::string& working_dir = {}) override;
+    StartResult open_with_shell(const std::string& program, const std::string& arguments,
+                                WindowShow show) override;
 };
 
 class WinKeyState : public KeyState {

@@ -117,5 +117,38 @@ TEST_F(ConsoleTest, AnAliasWhoseProgramIsMissingSaysSo) {
     EXPECT_EQ(history(1), "ghost >>ОШИБКА: ФАЙЛ НЕ НАЙДЕН");
 }
 
+// A document is no program: the shell opens it with its program, here the
+// text editor, even where its path has blanks.
+TEST_F(ConsoleTest, AnAliasToADocumentOpensItWithItsProgram) {
+    // Windows maps .txt to its text editor; a fresh Wine prefix may know the
+    // editor's class ("txtfile") without the mapping.
+    if (!registry_string(HKEY_CLASSES_ROOT, ".txt", "")) {
+        ASSERT_TRUE(set_registry_string(HKEY_CLASSES_ROOT, ".txt", "", "txtfile"));
+    }
+    make_dirs(install_dir + "\\My Notes");
+    ASSERT_TRUE(write_file(install_dir + "\\My Notes\\plan.txt", "a plan\r\n"));
+    ASSERT_TRUE(write_file(program_aliases + "\\plan",
+                           install_dir + "\\My Notes\\plan.txt\r\n"));
+    start_console();
+    const auto before = visible_top_windows();
+    enter("plan");
+    EXPECT_EQ(history(0), "plan");
+    HWND notepad = wait_for_new_window(before, "Notepad");
+    EXPECT_NE(notepad, nullptr) << "the document was not opened";
+    if (notepad) {
+        EXPECT_NE(text_of(notepad).find("plan"), std::string::npos) << text_of(notepad);
+        shot("document_alias");
+        end_process_of(notepad);
+    }
+    // A file that nothing opens is refused; a document that is gone is missing.
+    ASSERT_TRUE(write_file(install_dir + "\\data.zz9", "?"));
+    ASSERT_TRUE(write_file(program_aliases + "\\odd", install_dir + "\\data.zz9\r\n"));
+    ASSERT_TRUE(write_file(program_aliases + "\\gone", install_dir + "\\gone.txt\r\n"));
+    enter("odd");
+    EXPECT_EQ(history(0), "odd >>ОШИБКА: ОТКАЗАНО СИСТЕМОЙ");
+    enter("gone");
+    EXPECT_EQ(history(0), "gone >>ОШИБКА: ФАЙЛ НЕ НАЙДЕН");
+}
+
 }  // namespace
 }  // namespace vh::e2e

@@ -346,6 +346,68 @@ TEST(CommandSequence, FileSystemRefusalsLeaveTheLineEchoedWithoutMessage) {
     EXPECT_TRUE(console.view.journal.empty());
 }
 
+// Targets that cannot start as programs (administrator rights asked, a
+// document, a shortcut) go to the shell, program apart from its arguments;
+// its refusal and a missing file are told, and the trap stops the line.
+struct ShellCase {
+    const char* name;
+    std::string target;             // the alias file's line
+    std::vector<std::string> files;  // files that exist
+    StartResult direct;             // what the program start says
+    StartResult shell;              // what the shell says
+    std::vector<std::string> opened;  // program and arguments the shell got
+    std::string status;             // after "np" in the echo
+};
+
+TEST(CommandSequence, AliasesThatAreNoProgramsOpenThroughTheShell) {
+    const std::string R = refused_status;
+    const ShellCase cases[] = {
+        {"document", "C:\\Docs\\notes.txt", {}, StartResult::needs_shell, StartResult::ok,
+         {"C:\\Docs\\notes.txt", ""}, ""},
+        {"blanks in the document's path", "C:\\My Docs\\plan 2.txt",
+         {"C:\\My Docs\\plan 2.txt"}, StartResult::needs_shell, StartResult::ok,
+         {"C:\\My Docs\\plan 2.txt", ""}, ""},
+        {"consent refused", "C:\\Program Files\\Tool\\setup.exe /S  /D=C:\\T",
+         {"C:\\Program Files\\Tool\\setup.exe"}, StartResult::needs_shell,
+         StartResult::failed, {"C:\\Program Files\\Tool\\setup.exe", "/S  /D=C:\\T"}, R},
+        {"quoted program", "\"C:\\Program Files\\Tool\\setup.exe\"   -q", {},
+         StartResult::needs_shell, StartResult::ok, {"C:\\Program Files\\Tool\\setup.exe", "-q"},
+         ""},
+        {"found on the path only", "regedit /s x.reg", {}, StartResult::needs_shell,
+         StartResult::ok, {"regedit", "/s x.reg"}, ""},
+        {"shell finds nothing", "C:\\gone.msc", {}, StartResult::needs_shell,
+         StartResult::file_not_found, {"C:\\gone.msc", ""}, E},
+        {"missing program", "C:\\gone.exe", {}, StartResult::file_not_found, StartResult::ok,
+         {}, E},
+        {"other refusal", "C:\\locked.exe", {}, StartResult::failed, StartResult::ok, {}, ""},
+    };
+    for (const ShellCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Console console;
+        console.fs.put_file(exe_dir + "np", c.target + "\r\n");
+        console.fs.put_file(dirs_dir + "np", "C:\\\r\n");  // not reached after a failure
+        for (const std::string& file : c.files) console.fs.put_file(file, "");
+        console.starter.decide = [&](const std::string& line) {
+            return line == c.target ? c.direct : StartResult::ok;
+        };
+        console.starter.decide_shell = [&](const std::string&) { return c.shell; };
+        console.type("np");
+        EXPECT_EQ(console.view.history[0], "np" + c.status);
+        const auto& shell = c.shell == StartResult::ok ? console.starter.opened
+                                                       : console.starter.shell_refused;
+        if (c.opened.empty()) {
+            EXPECT_TRUE(console.starter.opened.empty() && console.starter.shell_refused.empty());
+        } else {
+            ASSERT_EQ(shell.size(), 1u);
+            EXPECT_EQ(shell[0].program, c.opened[0]);
+            EXPECT_EQ(shell[0].arguments, c.opened[1]);
+        }
+        // The folder alias of the same name runs only when nothing failed.
+        const bool fine = c.status.empty() && c.direct != StartResult::failed;
+        EXPECT_EQ(console.starter.started.size(), fine ? 1u : 0u);
+    }
+}
+
 struct CompletionCase {
     const char* typed;
     const char* completed;
