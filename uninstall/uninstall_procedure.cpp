@@ -6,6 +6,7 @@
 
 #include "platform/names.h"
 #include "platform/text_codec.h"
+#include "shared/console_close.h"
 #include "shared/product.h"
 #include "shared/registry_strings.h"
 #include "shared/start_menu.h"
@@ -140,12 +141,10 @@ private:
     // and aliases while they are deleted: it is asked to end the normal way
     // first, and while it runs nothing is deleted.
     bool close_console() {
-        if (!sys_.console || !sys_.console->find()) return true;
-        view_.set_message(uninstall_text::closing_console);
-        sys_.console->ask_to_close();
-        if (sys_.console->wait_until_ended(console_close_timeout_ms)) return true;
-        return stop("консоль Varnholde не закрылась; закройте её (\"Выход\" в меню её значка) "
-                    "и запустите удаление снова");
+        const ConsoleClose closed = close_running_console(
+            sys_.console, [this](const std::string& text) { view_.set_message(text); });
+        if (closed != ConsoleClose::still_running) return true;
+        return stop(std::string(console_not_closed_text) + " и запустите удаление снова");
     }
 
     // With the console's file gone, Windows would try to start it at every
