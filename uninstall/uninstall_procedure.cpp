@@ -101,6 +101,14 @@ std::string reason(FsError error) {
     }
 }
 
+// The console program is held, once the console of this session has
+// ended, only by the console of another user.
+std::string refusal_reason(const std::string& path, FsError error) {
+    if (error == FsError::sharing_violation && names_equal_ignoring_case(path, product::console_program))
+        return std::string(" (") + console_of_other_user_text + ")";
+    return reason(error);
+}
+
 bool is_missing(FsError error) {
     return error == FsError::file_not_found || error == FsError::path_not_found;
 }
@@ -112,6 +120,7 @@ public:
     UninstallOutcome run() {
         begin();
         if (!close_console()) return UninstallOutcome::stopped;
+        if (!check_deletable()) return UninstallOutcome::stopped;
         for (const Stage& stage : product_stages())
             if (!run_stage(stage)) return UninstallOutcome::stopped;
         if (!remove_autostart()) return UninstallOutcome::stopped;
@@ -145,6 +154,29 @@ private:
             sys_.console, [this](const std::string& text) { view_.set_message(text); });
         if (closed != ConsoleClose::still_running) return true;
         return stop(std::string(console_not_closed_text) + " и запустите удаление снова");
+    }
+
+    // Every file the stages will delete must be deletable now, before the
+    // first goes: a console of another user session still holds its
+    // program, and stopping half-way would leave neither the product nor
+    // its removal whole.
+    bool check_deletable() {
+        for (const Stage& stage : product_stages()) {
+            if (stage.listed.empty()) continue;
+            std::vector<std::string> names;
+            const FsError listed = sys_.fs.list_files(stage.listed, names);
+            if (is_missing(listed)) continue;
+            if (listed != FsError::ok)
+                return stop("не удалось прочитать папку " + stage.listed + reason(listed));
+            for (const std::string& name : names) {
+                if (stage.keeps_uninstaller && name == product::uninstaller_name) continue;
+                const std::string path = join(stage.listed, name);
+                const FsError e = sys_.fs.check_replaceable(path);
+                if (e == FsError::ok || is_missing(e)) continue;
+                return stop("не удалось удалить файл " + path + refusal_reason(path, e));
+            }
+        }
+        return true;
     }
 
     // With the console's file gone, Windows would try to start it at every
