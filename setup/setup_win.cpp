@@ -11,15 +11,18 @@
 #include <utility>
 
 #include "platform/win32/routed_window_proc.h"
+#include "platform/win32/win_desktop_starter.h"
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/win_handle.h"
 #include "platform/win32/win_registry.h"
+#include "platform/win32/win_running_console.h"
 #include "platform/win32/win_shell_folders.h"
 #include "platform/win32/win_system.h"
 #include "platform/win32/window_text.h"
 #include "setup/error_dialog_win.h"
 #include "setup/install_procedure.h"
 #include "shared/gradient_paint_win.h"
+#include "shared/product.h"
 #include "shared/window_util_win.h"
 
 namespace vh {
@@ -202,7 +205,9 @@ void SetupWindow::on_next() {
     WinFileSystem fs;
     WinRegistry registry;
     WinShellFolders shell;
-    run_installation(fs, registry, *this, own_directory(), &shell);
+    WinRunningConsole console(product::console_window_class);
+    WinDesktopStarter starter;
+    run_installation(fs, registry, *this, own_directory(), &shell, &console, &starter);
 }
 
 void SetupWindow::on_exit() {

@@ -11,6 +11,7 @@
 #include "platform/running_console.h"
 #include "platform/shell_folders.h"
 #include "platform/system.h"
+#include "shared/console_close.h"
 
 namespace vh {
 
@@ -42,9 +43,6 @@ struct UninstallSystem {
     // "Common Programs"; none: nowhere.
     ShellFolders* shell = nullptr;
 };
-
-// How long a running console is given to end before the procedure stops.
-inline constexpr int console_close_timeout_ms = 5000;
 
 enum class UninstallOutcome { completed, stopped };
 
