@@ -29,8 +29,9 @@ enum MenuItem { toggle_item = 101, about_item = 102, quit_item = 103 };
 // (Windows 10 1607 and later), the system's elsewhere.
 int window_dpi(HWND window) {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto get_dpi_for_window = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    static const auto get_dpi_for_window =
+        reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void (*)()>(
+            GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
     const UINT dpi = get_dpi_for_window ? get_dpi_for_window(window) : 0;
     return dpi > 0 ? static_cast<int>(dpi) : TwipScale().dpi_y();
 }
@@ -105,7 +106,6 @@ void ConsoleWindow::load() {
 // Lays the band out on the screen as it is now, at a density: the window,
 // its controls and its fonts. Texts, history and the skin stay.
 void ConsoleWindow::lay_out(int dpi) {
-    dpi_ = dpi;
     const ConsoleLayout layout =
         console_layout(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), dpi);
     SetWindowPos(window_, nullptr, 0, 0, layout.window_width, layout.window_height,

@@ -93,7 +93,6 @@ private:
     Skin skin_;
     TwipScale scale_;
     int twips_per_pixel_y_ = 15;
-    int dpi_ = 96;  // the density the band is laid out at
     bool unloaded_ = false;
     bool settings_writable_ = true;
     F12HotKey f12_;

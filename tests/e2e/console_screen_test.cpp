@@ -62,6 +62,7 @@ bool is_white(COLORREF colour) {
 
 struct Screen {
     int width, height, dpi;
+    int band_height;  // taller than a quarter where the lines need it
 };
 
 class ConsoleScreen : public ConsoleTest {
@@ -119,8 +120,10 @@ protected:
 };
 
 TEST_F(ConsoleScreen, TheBandFitsEveryScreenSizeAndScaling) {
-    const Screen screens[] = {
-        {1024, 768, 96}, {1366, 768, 120}, {1920, 1080, 144}, {2560, 1440, 192}};
+    const Screen screens[] = {{1024, 768, 96, 192},
+                              {1366, 768, 120, 228},
+                              {1920, 1080, 144, 278},
+                              {2560, 1440, 192, 367}};
     for (const Screen& s : screens) {
         const std::string name = std::to_string(s.width) + "x" + std::to_string(s.height) +
                                  "_" + std::to_string(s.dpi) + "dpi";
@@ -130,6 +133,9 @@ TEST_F(ConsoleScreen, TheBandFitsEveryScreenSizeAndScaling) {
         start_console();
         if (!band) return;
         expect_laid_out(s.width);
+        // The height shows that the console measured at the set density.
+        const RECT outer = screen_rect(band);
+        EXPECT_EQ(outer.bottom - outer.top, s.band_height);
         // A typed command comes back in the newest line, drawn where it can
         // be seen: white text over the black band.
         const std::string line = "проверка " + name;

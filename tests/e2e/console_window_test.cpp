@@ -39,8 +39,10 @@ TEST_F(ConsoleTest, BandLayoutSkinRunValueAndSettingsWrittenBackUnchanged) {
     EXPECT_EQ(in.right - in.left, 1008);
     EXPECT_EQ(in.bottom - in.top, 38);
 
-    // Six history lines at tops 2065 .. 190 twips, Left 240, Width 15160.
-    const int tops[] = {138, 113, 88, 63, 38, 13};
+    // Six history lines, Left 240, Width 15160 twips: the designed tops
+    // (2065 .. 190 twips) would put the newest 4 px under the input line, so
+    // all six sit 4 px higher, the newest ending where the input line starts.
+    const int tops[] = {134, 109, 84, 59, 34, 9};
     const auto labels = history_labels();
     for (int i = 0; i < 6; ++i) {
         SCOPED_TRACE(i);
