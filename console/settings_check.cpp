@@ -15,6 +15,8 @@ public:
     void set_history_line(int, const std::string&) override {}
     bool visible() override { return false; }
     void set_visible(bool) override {}
+    bool in_front() override { return false; }
+    void bring_to_front() override {}
     void show_about() override {}
     void set_text_color(const TextColor&) override {}
     LoadResult load_skin(const std::string&) override { return LoadResult::ok; }
