@@ -13,6 +13,7 @@ ALLOWED_DLLS = {
 }
 SIZE_GOAL_KB = 400
 FRAME_MS = 16.7  # one frame at 60 Hz
+HOT_KEY_MS = 20
 
 
 def load_samples(path):
@@ -92,9 +93,16 @@ def main(samples_path, executables_path, machine_path, out_json, out_table):
     goal("private memory", memory_gap, 2048, "KB more than the empty window, <= 2048",
          f"console {spread('memory.console')}; empty window {spread('memory.empty')}; "
          f"working sets {spread('working_set.console')} / {spread('working_set.empty')}")
+    # F12 to the band shown, in front and with the caret in its input line,
+    # from another window in front: at once as the console's hot key; within
+    # a tick of the timer where another program holds F12 and it is polled.
     for interval in (200, 50):
-        goal(f"hot key at {interval} ms", med(f"hotkey.{interval}"), interval + 20,
-             f"ms median, <= {interval + 20}", spread(f"hotkey.{interval}"))
+        goal(f"F12 hot key, interval {interval} ms", med(f"hotkey.{interval}"), HOT_KEY_MS,
+             f"ms median, <= {HOT_KEY_MS}, F12 registered", spread(f"hotkey.{interval}"))
+    for interval in (200, 50):
+        goal(f"F12 polled, interval {interval} ms", med(f"hotkey_polled.{interval}"), interval + 20,
+             f"ms median, <= {interval + 20}, F12 held by another program",
+             spread(f"hotkey_polled.{interval}"))
     empty_batch = med("cmd.empty_batch")
     for step, baseline in (("install", "install.cmd_copy"), ("uninstall", "uninstall.cmd_delete")):
         net = med(baseline) - empty_batch if med(baseline) is not None and empty_batch else None

@@ -351,10 +351,14 @@ bool ConsoleWindow::in_front() {
     return GetForegroundWindow() == window_;
 }
 
+// The band takes the foreground and the caret before it is shown, so that
+// keys typed while it is being drawn already land in the input line.
 void ConsoleWindow::bring_to_front() {
-    ShowWindow(window_, SW_SHOW);
-    take_foreground(window_);
+    const bool in_front = take_foreground(window_);
     SetFocus(input_line_);
+    ShowWindow(window_, SW_SHOW);
+    // Where Windows would not activate the hidden band, it activates the shown one.
+    if (!in_front && take_foreground(window_)) SetFocus(input_line_);
 }
 
 void ConsoleWindow::show_about() {
