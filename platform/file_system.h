@@ -31,6 +31,9 @@ constexpr std::uint32_t directory = 0x10;
 constexpr std::uint32_t archive = 0x20;
 }  // namespace attr
 
+// The Windows error code that each error stands for (0 for ok and other).
+std::uint32_t windows_error_code(FsError error);
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -63,6 +66,11 @@ public:
     virtual FsError remove_directory(const std::string& path) = 0;
     virtual FsError get_attributes(const std::string& path, std::uint32_t& attributes) = 0;
     virtual FsError set_attributes(const std::string& path, std::uint32_t attributes) = 0;
+
+    // The Windows error code behind a failure that the last operation gave:
+    // the one Windows gave, where the implementation knows it, else the code
+    // that stands for the error (0 for ok and for other).
+    virtual std::uint32_t windows_error(FsError error) const { return windows_error_code(error); }
 };
 
 }  // namespace vh

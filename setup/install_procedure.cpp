@@ -118,10 +118,10 @@ private:
 
     void step() { view_.set_progress(progress_ = progress_step(progress_)); }
 
-    bool fail(const std::string& message) {
+    bool fail(const std::string& message, std::uint32_t windows_error) {
         view_.beep();
         view_.set_progress_visible(false);
-        view_.set_status_text(message);
+        view_.show_failure(message, windows_error);
         view_.set_exit_visible(true);
         return false;
     }
@@ -146,7 +146,8 @@ private:
     }
 
     bool fail_folder(const std::string& path, FsError e) {
-        return fail("Не удалось создать папку " + path + " (" + failure_reason(e) + aborted);
+        return fail("Не удалось создать папку " + path + " (" + failure_reason(e) + aborted,
+                    fs_.windows_error(e));
     }
 
     // Copies package_\source_name to destination; false after reporting.
@@ -154,7 +155,8 @@ private:
         const FsError e = fs_.copy_file(package_ + "\\" + source_name, destination);
         if (e == FsError::ok) return true;
         return fail("Не удалось скопировать " + source_name + " в " + destination + " (" +
-                    failure_reason(e) + aborted);
+                        failure_reason(e) + aborted,
+                    fs_.windows_error(e));
     }
 
     bool copy_skins() {
@@ -195,7 +197,8 @@ private:
         // The helper reports nothing: read the value back to know it is there.
         if (getstring(registry_, hkey_local_machine, run_key, run_value_name) != console_program)
             return fail(std::string("Не удалось записать в реестр параметр автозапуска ") +
-                        run_value_name + " (доступ запрещён или раздел недоступен" + aborted);
+                        run_value_name + " (доступ запрещён или раздел недоступен" + aborted,
+                        0);
         view_.set_progress_visible(false);
         view_.set_status_font_size(12);
         view_.set_status_text(success_text);

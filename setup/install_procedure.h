@@ -6,6 +6,7 @@
 // implements.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/file_system.h"
@@ -36,6 +37,12 @@ public:
     // Writes the message into the error window and shows it, not modal.
     virtual void show_error_dialog(const std::string& message) = 0;
     virtual void beep() = 0;
+    // A step failed: its message goes to the status line. windows_error is
+    // the Windows error code behind it (0: none), for a log to keep.
+    virtual void show_failure(const std::string& message, std::uint32_t windows_error) {
+        (void)windows_error;
+        set_status_text(message);
+    }
 };
 
 enum class InstallResult {

@@ -167,7 +167,7 @@ private:
         if (!stage.removed.empty()) {
             if (stage.shows_text) view_.set_message(uninstall_text::removing + stage.removed);
             if (FsError e = sys_.fs.remove_directory(stage.removed); e != FsError::ok)
-                return stop("не удалось удалить папку " + stage.removed + reason(e));
+                return stop_on(e, "не удалось удалить папку " + stage.removed);
         }
         return advance(stage);
     }
@@ -178,24 +178,24 @@ private:
             const std::string path = join(stage.listed, name + std::string(product::shortcut_extension));
             const FsError e = sys_.fs.delete_file(path);
             if (e != FsError::ok && !is_missing(e))
-                return stop("не удалось удалить файл " + path + reason(e));
+                return stop_on(e, "не удалось удалить файл " + path);
         }
         const FsError e = sys_.fs.remove_directory(stage.removed);
         if (e != FsError::ok && e != FsError::dir_not_empty && !is_missing(e))
-            return stop("не удалось удалить папку " + stage.removed + reason(e));
+            return stop_on(e, "не удалось удалить папку " + stage.removed);
         return advance(stage);
     }
 
     bool delete_files(const Stage& stage) {
         std::vector<std::string> names;  // taken once: deleting does not change it
         if (FsError e = sys_.fs.list_files(stage.listed, names); e != FsError::ok)
-            return stop("не удалось прочитать папку " + stage.listed + reason(e));
+            return stop_on(e, "не удалось прочитать папку " + stage.listed);
         for (const std::string& name : names) {
             if (stage.keeps_uninstaller && name == product::uninstaller_name) continue;
             const std::string path = join(stage.listed, name);
             if (stage.shows_text) view_.set_message(uninstall_text::removing + path);
             if (FsError e = sys_.fs.delete_file(path); e != FsError::ok)
-                return stop("не удалось удалить файл " + path + reason(e));
+                return stop_on(e, "не удалось удалить файл " + path);
         }
         return true;
     }
@@ -221,7 +221,7 @@ private:
             return stop("не удалось записать файл " + batch +
                         " (путь к программе удаления содержит знаки, которых нет в кодировке 866)");
         if (FsError e = sys_.fs.write_file(batch, *text); e != FsError::ok)
-            return stop("не удалось записать файл " + batch + reason(e));
+            return stop_on(e, "не удалось записать файл " + batch);
         // A read-only uninstaller could never be deleted: the batch would
         // loop for ever.
         const std::string own_path = join(sys_.own_directory, sys_.own_file_name);
@@ -242,10 +242,15 @@ private:
         return sys_.fs.set_attributes(path, attributes & ~attr::read_only) == FsError::ok;
     }
 
+    // A refusal of the file system: its reason and its Windows code.
+    bool stop_on(FsError e, const std::string& what_failed) {
+        return stop(what_failed + reason(e), sys_.fs.windows_error(e));
+    }
+
     // Ends the procedure where it stands; what is gone stays gone.
-    bool stop(const std::string& what_failed) {
+    bool stop(const std::string& what_failed, std::uint32_t windows_error = 0) {
         view_.set_progress_visible(false);  // it would cover the exit button
-        view_.set_message("Удаление прервано: " + what_failed + ".");
+        view_.show_failure("Удаление прервано: " + what_failed + ".", windows_error);
         view_.show_exit_button();
         return false;
     }

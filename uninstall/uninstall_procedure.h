@@ -4,6 +4,7 @@
 // once it has ended. The window shows the progress through UninstallView.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/file_system.h"
@@ -26,6 +27,12 @@ public:
     virtual void set_progress(float value) = 0;
     // "Нет" captioned "Выход", shown and widened to span the panel.
     virtual void show_exit_button() = 0;
+    // The run stopped: the message says where. windows_error is the Windows
+    // error code behind it (0: none), for a log to keep.
+    virtual void show_failure(const std::string& message, std::uint32_t windows_error) {
+        (void)windows_error;
+        set_message(message);
+    }
 };
 
 struct UninstallSystem {

@@ -35,8 +35,16 @@ FsError fs_error_from_win32(unsigned long code) {
 
 namespace {
 
+// The Windows code of this thread's last failed call, for windows_error.
+thread_local DWORD last_failure = ERROR_SUCCESS;
+
+FsError recorded(DWORD code) {
+    if (code != ERROR_SUCCESS) last_failure = code;
+    return fs_error_from_win32(code);
+}
+
 FsError last_error() {
-    return fs_error_from_win32(GetLastError());
+    return recorded(GetLastError());
 }
 
 FsError result(BOOL ok) {
@@ -142,7 +150,7 @@ FsError WinFileSystem::list_files(const std::string& dir, std::vector<std::strin
     names.clear();
     if (search == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
-        return code == ERROR_FILE_NOT_FOUND ? FsError::ok : fs_error_from_win32(code);
+        return code == ERROR_FILE_NOT_FOUND ? FsError::ok : recorded(code);
     }
     const DWORD skipped =
         FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
@@ -197,7 +205,7 @@ FsError WinFileSystem::make_directory_path(const std::string& path) {
         if (level.empty()) continue;
         if (CreateDirectoryW(level.c_str(), nullptr)) continue;
         const DWORD code = GetLastError();
-        if (code != ERROR_ALREADY_EXISTS) return fs_error_from_win32(code);
+        if (code != ERROR_ALREADY_EXISTS) return recorded(code);
         const DWORD existing = attributes_of(level);
         if (existing == INVALID_FILE_ATTRIBUTES || !(existing & FILE_ATTRIBUTE_DIRECTORY))
             return FsError::already_exists;  // a file stands where a directory must go
@@ -225,6 +233,14 @@ FsError WinFileSystem::set_attributes(const std::string& path, std::uint32_t att
     if (!wide) return FsError::invalid_name;
     return result(
         SetFileAttributesW(wide->c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL));
+}
+
+// A refusal that no call gave (a name that is not UTF-8, a read-only file
+// refused before the call) has no code of its own: the code it stands for.
+std::uint32_t WinFileSystem::windows_error(FsError error) const {
+    if (last_failure != ERROR_SUCCESS && fs_error_from_win32(last_failure) == error)
+        return last_failure;
+    return windows_error_code(error);
 }
 
 }  // namespace vh

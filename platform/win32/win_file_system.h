@@ -20,6 +20,7 @@ public:
     FsError remove_directory(const std::string& path) override;
     FsError get_attributes(const std::string& path, std::uint32_t& attributes) override;
     FsError set_attributes(const std::string& path, std::uint32_t attributes) override;
+    std::uint32_t windows_error(FsError error) const override;
 };
 
 // Maps a GetLastError code to the portable error.
