@@ -58,7 +58,8 @@ Switches parse_switches(const std::vector<std::string>& arguments) {
     return result;
 }
 
-std::string command_line_text(const std::string& program, const std::vector<std::string>& arguments) {
+std::string command_line_text(const std::string& program,
+                              const std::vector<std::string>& arguments) {
     std::string text = program;
     for (const std::string& argument : arguments)
         text += argument.find(' ') == std::string::npos ? " " + argument : " \"" + argument + "\"";

@@ -23,7 +23,8 @@ Switches parse_switches(const std::vector<std::string>& arguments);
 
 // The program's name and its arguments as one line for a log, an argument
 // with a blank in quotes.
-std::string command_line_text(const std::string& program, const std::vector<std::string>& arguments);
+std::string command_line_text(const std::string& program,
+                              const std::vector<std::string>& arguments);
 
 // Exit codes of both programs.
 namespace exit_code {
