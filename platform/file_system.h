@@ -45,6 +45,12 @@ public:
     // Renames a file, replacing an existing destination in one step.
     virtual FsError move_file_replacing(const std::string& from, const std::string& to) = 0;
     virtual FsError delete_file(const std::string& path) = 0;
+    // Whether an existing file could be replaced or deleted now, changing
+    // nothing: ok; file_not_found or path_not_found when it is not there;
+    // sharing_violation while a program holds it open or runs it;
+    // access_denied for a directory, a read-only, hidden or system file, or
+    // one the rights protect.
+    virtual FsError check_replaceable(const std::string& path) = 0;
     // Copies the bytes of from to to, replacing an existing to.
     virtual FsError copy_file(const std::string& from, const std::string& to) = 0;
     // Names (no path) of the files in dir that are neither hidden nor

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "console/settings_check.h"
+#include "shared/console_close.h"
 #include "shared/product.h"
 #include "shared/registry_strings.h"
 #include "shared/start_menu.h"
@@ -41,8 +43,9 @@ const std::string tree_folders[] = {
 class Installation {
 public:
     Installation(FileSystem& fs, Registry& registry, InstallerView& view, std::string package,
-                 ShellFolders* shell)
-        : fs_(fs), registry_(registry), view_(view), package_(std::move(package)), shell_(shell) {}
+                 ShellFolders* shell, RunningConsole* console, DesktopStarter* starter)
+        : fs_(fs), registry_(registry), view_(view), package_(std::move(package)), shell_(shell),
+          console_(console), starter_(starter) {}
 
     InstallResult run() {
         view_.set_next_visible(false);
@@ -53,7 +56,8 @@ public:
         complete = check(second_pass()) && complete;
         complete = check(third_pass()) && complete;
         if (!complete) return InstallResult::broken_package;
-        return install() ? InstallResult::installed : InstallResult::failed;
+        if (install()) return InstallResult::installed;
+        return writing_ ? InstallResult::failed : InstallResult::refused;
     }
 
 private:
@@ -104,16 +108,93 @@ private:
         return passed;
     }
 
+    // Nothing is written until the console of this session has ended and
+    // every file to be replaced is known to be replaceable: a refusal then
+    // leaves the earlier installation whole, and its console runs again.
     bool install() {
         view_.set_progress(progress_ = 0);
         view_.set_count_visible(false);
         view_.set_status_font_size(8);
+        if (!close_console()) return false;
+        start_menu_ = common_programs_folder(registry_, shell_) + product::start_menu_folder;
+        keep_settings_ = settings_worth_keeping();
+        if (!check_destinations()) {
+            restart_console();
+            return false;
+        }
+        writing_ = true;
         for (const std::string& folder : tree_folders)
             if (!make_tree_folder(folder)) return false;
         if (!make_start_menu_folder()) return false;
         view_.set_progress_visible(true);
         if (!copy_skins() || !copy_program_files() || !copy_shortcuts()) return false;
-        return finish();
+        if (!finish()) return false;
+        restart_console();
+        return true;
+    }
+
+    // A running console holds its program file, and its unload writes the
+    // settings: it ends the normal way before anything is looked at.
+    bool close_console() {
+        const ConsoleClose closed = close_running_console(
+            console_, [this](const std::string& text) { view_.set_status_text(text); });
+        console_closed_ = closed == ConsoleClose::closed;
+        if (closed != ConsoleClose::still_running) return true;
+        return fail(std::string("Установка прервана: ") + console_not_closed_text +
+                        " и запустите установку снова.",
+                    0);
+    }
+
+    // The user's settings stay when the console reads them; a file that
+    // could not be read is not written over either, as the console itself
+    // never writes over settings it could not read.
+    bool settings_worth_keeping() {
+        const SettingsFileState state = check_settings_file(fs_, product::settings_file);
+        return state == SettingsFileState::valid || state == SettingsFileState::unreadable;
+    }
+
+    // Started as the desktop's user, not as a child of this elevated
+    // program; one that fails to start comes back at the next log-on.
+    void restart_console() {
+        if (console_closed_ && starter_)
+            starter_->start_as_desktop_user(product::console_program, product::install_dir);
+    }
+
+    struct Copy {
+        std::string source;  // relative to the package folder
+        std::string destination;
+    };
+
+    // Every copy the installation makes, in the order they are made.
+    std::vector<Copy> planned_copies() const {
+        std::vector<Copy> copies;
+        for (char n = '1'; n <= '6'; ++n) copies.push_back({skin_source(n), skin_destination(n)});
+        for (const PackageFile& file : program_files)
+            if (!kept(file)) copies.push_back({file.source, file.destination});
+        for (const char* name : product::shortcut_names)
+            copies.push_back({"Datalnk\\" + std::string(name), shortcut_destination(name)});
+        return copies;
+    }
+
+    bool check_destinations() {
+        for (const Copy& copy : planned_copies()) {
+            const FsError e = fs_.check_replaceable(copy.destination);
+            if (e == FsError::ok || e == FsError::file_not_found || e == FsError::path_not_found)
+                continue;
+            return fail_copy(copy.source, copy.destination, e);
+        }
+        return true;
+    }
+
+    bool kept(const PackageFile& file) const {
+        return keep_settings_ && file.destination == product::settings_file;
+    }
+    static std::string skin_source(char n) { return "Data\\data" + std::string(1, n) + ".ksr"; }
+    static std::string skin_destination(char n) {
+        return product::skin_path_prefix + std::string(" ") + n + ".jpg";
+    }
+    std::string shortcut_destination(const char* name) const {
+        return start_menu_ + "\\" + name + product::shortcut_extension;
     }
 
     void step() { view_.set_progress(progress_ = progress_step(progress_)); }
@@ -137,7 +218,6 @@ private:
     // An existing folder is an earlier installation's: its files are replaced.
     // The registry names the Programs folder, or else the shell does.
     bool make_start_menu_folder() {
-        start_menu_ = common_programs_folder(registry_, shell_) + product::start_menu_folder;
         view_.set_status_text(folder_prefix + start_menu_);
         const FsError e = fs_.create_directory(start_menu_);
         if (e != FsError::ok && e != FsError::already_exists) return fail_folder(start_menu_, e);
@@ -154,16 +234,25 @@ private:
     bool copy(const std::string& source_name, const std::string& destination) {
         const FsError e = fs_.copy_file(package_ + "\\" + source_name, destination);
         if (e == FsError::ok) return true;
-        return fail("Не удалось скопировать " + source_name + " в " + destination + " (" +
-                        failure_reason(e) + aborted,
+        return fail_copy(source_name, destination, e);
+    }
+
+    // A console program held after ours has ended is another user's console.
+    bool fail_copy(const std::string& source_name, const std::string& destination, FsError e) {
+        const std::string why =
+            e == FsError::sharing_violation && destination == product::console_program
+                ? console_of_other_user_text
+                : failure_reason(e);
+        return fail("Не удалось скопировать " + source_name + " в " + destination + " (" + why +
+                        aborted,
                     fs_.windows_error(e));
     }
 
     bool copy_skins() {
         view_.set_status_text(copying_text);
         for (char n = '1'; n <= '6'; ++n) {
-            const std::string destination = product::skin_path_prefix + std::string(" ") + n + ".jpg";
-            if (!copy("Data\\data" + std::string(1, n) + ".ksr", destination)) return false;
+            const std::string destination = skin_destination(n);
+            if (!copy(skin_source(n), destination)) return false;
             view_.set_status_text(copying_prefix + destination);
         }
         step();
@@ -172,6 +261,7 @@ private:
 
     bool copy_program_files() {
         for (const PackageFile& file : program_files) {
+            if (kept(file)) continue;
             view_.set_status_text(copying_prefix + file.destination);
             if (!copy(file.source, file.destination)) return false;
             step();
@@ -181,8 +271,7 @@ private:
 
     bool copy_shortcuts() {
         for (const char* name : product::shortcut_names) {
-            const std::string destination =
-                start_menu_ + "\\" + name + product::shortcut_extension;
+            const std::string destination = shortcut_destination(name);
             view_.set_status_text(copying_prefix + destination);
             if (!copy("Datalnk\\" + std::string(name), destination)) return false;
             step();
@@ -213,6 +302,11 @@ private:
     InstallerView& view_;
     const std::string package_;
     ShellFolders* shell_;
+    RunningConsole* console_;
+    DesktopStarter* starter_;
+    bool console_closed_ = false;
+    bool writing_ = false;  // the checks have passed: a failure now may leave changes
+    bool keep_settings_ = false;
     std::string start_menu_;
     float progress_ = 0;
 };
@@ -243,8 +337,9 @@ std::string failure_reason(FsError error) {
 }
 
 InstallResult run_installation(FileSystem& fs, Registry& registry, InstallerView& view,
-                               const std::string& package_dir, ShellFolders* shell) {
-    return Installation(fs, registry, view, package_dir, shell).run();
+                               const std::string& package_dir, ShellFolders* shell,
+                               RunningConsole* console, DesktopStarter* starter) {
+    return Installation(fs, registry, view, package_dir, shell, console, starter).run();
 }
 
 }  // namespace vh

@@ -9,8 +9,10 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/desktop_starter.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
+#include "platform/running_console.h"
 #include "platform/shell_folders.h"
 
 namespace vh {
@@ -48,6 +50,7 @@ public:
 enum class InstallResult {
     installed,       // success text shown
     broken_package,  // a check pass failed: Dialog shown, nothing changed
+    refused,         // the console did not end or a file cannot be replaced: nothing changed
     failed,          // a step after the checks failed: reported in the status line
 };
 
@@ -72,7 +75,13 @@ std::string failure_reason(FsError error);
 // shell: asked for the Start menu's Programs folder when the registry's
 // "Common Programs" is empty; without it (or when it cannot say either) the
 // shortcuts go to "\Varnholde" on the current drive.
+// console: the console of this session, asked to end before anything is
+// written; starter: starts it again, as the desktop's user, once the
+// installation is done or was refused before changing anything. Without
+// them no console is closed or started.
 InstallResult run_installation(FileSystem& fs, Registry& registry, InstallerView& view,
-                               const std::string& package_dir, ShellFolders* shell = nullptr);
+                               const std::string& package_dir, ShellFolders* shell = nullptr,
+                               RunningConsole* console = nullptr,
+                               DesktopStarter* starter = nullptr);
 
 }  // namespace vh

@@ -39,6 +39,7 @@ int setup_exit_code(InstallResult result) {
     switch (result) {
     case InstallResult::installed: return exit_code::done;
     case InstallResult::broken_package: return exit_code::package_incomplete;
+    case InstallResult::refused: return exit_code::check_failed;
     case InstallResult::failed: break;
     }
     return exit_code::failed_part_way;

@@ -6,6 +6,7 @@
 
 #include "platform/names.h"
 #include "platform/text_codec.h"
+#include "shared/console_close.h"
 #include "shared/product.h"
 #include "shared/registry_strings.h"
 #include "shared/start_menu.h"
@@ -100,6 +101,14 @@ std::string reason(FsError error) {
     }
 }
 
+// The console program is held, once the console of this session has
+// ended, only by the console of another user.
+std::string refusal_reason(const std::string& path, FsError error) {
+    if (error == FsError::sharing_violation && names_equal_ignoring_case(path, product::console_program))
+        return std::string(" (") + console_of_other_user_text + ")";
+    return reason(error);
+}
+
 bool is_missing(FsError error) {
     return error == FsError::file_not_found || error == FsError::path_not_found;
 }
@@ -110,7 +119,7 @@ public:
 
     UninstallOutcome run() {
         begin();
-        if (!close_console()) return UninstallOutcome::stopped;
+        if (!close_console() || !check_deletable()) return UninstallOutcome::refused;
         for (const Stage& stage : product_stages())
             if (!run_stage(stage)) return UninstallOutcome::stopped;
         if (!remove_autostart()) return UninstallOutcome::stopped;
@@ -140,12 +149,34 @@ private:
     // and aliases while they are deleted: it is asked to end the normal way
     // first, and while it runs nothing is deleted.
     bool close_console() {
-        if (!sys_.console || !sys_.console->find()) return true;
-        view_.set_message(uninstall_text::closing_console);
-        sys_.console->ask_to_close();
-        if (sys_.console->wait_until_ended(console_close_timeout_ms)) return true;
-        return stop("консоль Varnholde не закрылась; закройте её (\"Выход\" в меню её значка) "
-                    "и запустите удаление снова");
+        const ConsoleClose closed = close_running_console(
+            sys_.console, [this](const std::string& text) { view_.set_message(text); });
+        if (closed != ConsoleClose::still_running) return true;
+        return stop(std::string(console_not_closed_text) + " и запустите удаление снова");
+    }
+
+    // Every file the stages will delete must be deletable now, before the
+    // first goes: a console of another user session still holds its
+    // program, and stopping half-way would leave neither the product nor
+    // its removal whole.
+    bool check_deletable() {
+        for (const Stage& stage : product_stages()) {
+            if (stage.listed.empty()) continue;
+            std::vector<std::string> names;
+            const FsError listed = sys_.fs.list_files(stage.listed, names);
+            if (is_missing(listed)) continue;
+            if (listed != FsError::ok)
+                return stop_on(listed, "не удалось прочитать папку " + stage.listed);
+            for (const std::string& name : names) {
+                if (stage.keeps_uninstaller && name == product::uninstaller_name) continue;
+                const std::string path = join(stage.listed, name);
+                const FsError e = sys_.fs.check_replaceable(path);
+                if (e == FsError::ok || is_missing(e)) continue;
+                return stop("не удалось удалить файл " + path + refusal_reason(path, e),
+                            sys_.fs.windows_error(e));
+            }
+        }
+        return true;
     }
 
     // With the console's file gone, Windows would try to start it at every

@@ -12,6 +12,7 @@
 #include "platform/running_console.h"
 #include "platform/shell_folders.h"
 #include "platform/system.h"
+#include "shared/console_close.h"
 
 namespace vh {
 
@@ -50,10 +51,11 @@ struct UninstallSystem {
     ShellFolders* shell = nullptr;
 };
 
-// How long a running console is given to end before the procedure stops.
-inline constexpr int console_close_timeout_ms = 5000;
-
-enum class UninstallOutcome { completed, stopped };
+enum class UninstallOutcome {
+    completed,
+    refused,  // the console did not end or a file cannot be deleted: nothing deleted
+    stopped,  // a step failed part way; what is gone stays gone
+};
 
 // Runs the whole procedure inside the click handler of "Да". A running
 // console is closed first; if it does not end, nothing is deleted. On the

@@ -13,7 +13,6 @@ inline constexpr const char* yes = "Да";
 inline constexpr const char* exit = "Выход";
 inline constexpr const char* removing = "Удаление: ";
 inline constexpr const char* completed = "Удаление Varnholde 1.3 успешно завершено.";
-inline constexpr const char* closing_console = "Закрытие консоли Varnholde";
 
 }  // namespace vh::uninstall_text
 

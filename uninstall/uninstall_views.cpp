@@ -24,7 +24,12 @@ int run_logged(UninstallView& view, StepLog* log,
 }
 
 int uninstall_exit_code(UninstallOutcome outcome) {
-    return outcome == UninstallOutcome::completed ? exit_code::done : exit_code::failed_part_way;
+    switch (outcome) {
+    case UninstallOutcome::completed: return exit_code::done;
+    case UninstallOutcome::refused: return exit_code::check_failed;
+    case UninstallOutcome::stopped: break;
+    }
+    return exit_code::failed_part_way;
 }
 
 }  // namespace vh

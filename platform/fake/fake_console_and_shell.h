@@ -4,7 +4,9 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "platform/desktop_starter.h"
 #include "platform/running_console.h"
 #include "platform/shell_folders.h"
 
@@ -36,6 +38,23 @@ public:
     int finds = 0;
     int close_requests = 0;
     int waited_ms = 0;
+};
+
+// Records the programs started as the desktop's user; on_start runs with
+// each (a started console runs again, say).
+class FakeDesktopStarter : public DesktopStarter {
+public:
+    bool start_as_desktop_user(const std::string& program, const std::string& directory) override {
+        started.push_back({program, directory});
+        if (succeeds && on_start) on_start();
+        return succeeds;
+    }
+    struct Start {
+        std::string program, directory;
+    };
+    std::vector<Start> started;
+    bool succeeds = true;
+    std::function<void()> on_start;
 };
 
 class FakeShellFolders : public ShellFolders {

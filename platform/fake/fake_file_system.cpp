@@ -220,6 +220,15 @@ FsError FakeFileSystem::delete_file(const std::string& path) {
     return FsError::ok;
 }
 
+FsError FakeFileSystem::check_replaceable(const std::string& path) {
+    Existing entry;
+    if (FsError e = existing_entry(path, entry); e != FsError::ok) return e;
+    const Node& node = *entry.node;
+    if (node.is_dir() || (node.attributes & (attr::read_only | attr::hidden | attr::system)))
+        return FsError::access_denied;
+    return node.in_use ? FsError::sharing_violation : FsError::ok;
+}
+
 FsError FakeFileSystem::copy_file(const std::string& from, const std::string& to) {
     FsError e = FsError::ok;
     if (!begin_operation(e)) return e;

@@ -30,6 +30,7 @@ public:
     FsError write_file(const std::string& path, const std::string& content) override;
     FsError copy_file(const std::string& from, const std::string& to) override;
     FsError move_file_replacing(const std::string& from, const std::string& to) override;
+    FsError check_replaceable(const std::string& path) override;
     FsError delete_file(const std::string& path) override;
     FsError set_attributes(const std::string& path, std::uint32_t attributes) override;
     // Directories.

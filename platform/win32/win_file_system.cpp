@@ -126,6 +126,24 @@ FsError WinFileSystem::delete_file(const std::string& path) {
     return result(DeleteFileW(wide->c_str()));
 }
 
+// Opening the file for writing and deleting, sharing nothing, is refused
+// while any other handle is open on it, and Windows refuses write access
+// to the program file of a running process (its image is mapped) with a
+// sharing violation, whichever session runs it. OPEN_EXISTING with no
+// truncation leaves the file as it was; the handle is closed at once.
+FsError WinFileSystem::check_replaceable(const std::string& path) {
+    const WidePath wide = wide_path(path);
+    if (!wide) return FsError::invalid_name;
+    const DWORD attributes = attributes_of(*wide);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return last_error();
+    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY |
+                      FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
+        return FsError::access_denied;
+    WinHandle file(CreateFileW(wide->c_str(), GENERIC_WRITE | DELETE, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file ? FsError::ok : last_error();
+}
+
 FsError WinFileSystem::copy_file(const std::string& from, const std::string& to) {
     const WidePath wide_from = wide_path(from), wide_to = wide_path(to);
     if (!wide_from || !wide_to) return FsError::invalid_name;

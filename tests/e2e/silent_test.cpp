@@ -197,6 +197,26 @@ TEST_F(SilentDeployment, ABrokenPackageOrAnUnknownSwitchChangesNothing) {
         << log_text(setup_log);
 }
 
+// A program file that cannot be replaced is found before anything is
+// written: the installation there stays as it was.
+TEST_F(SilentDeployment, ACheckBeforeWritingGivesTwoAndChangesNothing) {
+    ASSERT_EQ(run_watched(setup_command("/S"), product::package_copy).exit_code, 0u);
+    ASSERT_TRUE(write_file(product::settings, "settings of the user"));
+    ASSERT_TRUE(SetFileAttributesW(to_utf16(product::console_exe).c_str(), FILE_ATTRIBUTE_READONLY));
+    const auto before = machine();
+    const RunOutcome run = run_watched(setup_command("/S " + log_switch(setup_log)),
+                                       product::package_copy);
+    SetFileAttributesW(to_utf16(product::console_exe).c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(run.exit_code, 2u);
+    EXPECT_EQ(run.windows_shown, std::vector<std::string>{});
+    EXPECT_EQ(machine(), before);
+    const std::string log = log_text(setup_log);
+    EXPECT_NE(log.find("  ОШИБКА: Не удалось скопировать Principal._x_ в " + product::console_exe),
+              std::string::npos)
+        << log;
+    EXPECT_TRUE(has_line_ending(log, "Код завершения: 2")) << log;
+}
+
 // A file where the Start-menu folder must go: the programs are copied, then
 // the first shortcut cannot be.
 TEST_F(SilentDeployment, AFailurePartWayGivesThreeAndTheLogNamesTheStepAndWindowsCode) {

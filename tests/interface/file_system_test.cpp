@@ -208,6 +208,54 @@ TEST_F(FileSystemTest, AFileInUseCanBeReadButNotDeletedOrReplaced) {
     EXPECT_EQ(fs.delete_file(path("x.txt")), FsError::ok);
 }
 
+// The check changes nothing and foretells what replacing and deleting
+// would meet: each refusal it gives, the copy over the file gives too.
+TEST_F(FileSystemTest, CheckingAFileForReplacementForetellsTheCopyAndChangesNothing) {
+    struct Case {
+        const char* name;
+        std::uint32_t attributes;  // 0: a directory of that name
+        bool held;
+        FsError expected;
+    };
+    const Case cases[] = {
+        {"x.txt", attr::archive, false, FsError::ok},
+        {"ro.txt", attr::read_only, false, FsError::access_denied},
+        {"hidden.txt", attr::hidden, false, FsError::access_denied},
+        {"system.txt", attr::system, false, FsError::access_denied},
+        {"sub", 0, false, FsError::access_denied},
+        {"y.txt", attr::archive, true, FsError::sharing_violation},
+    };
+    ASSERT_EQ(fs.write_file(path("z.txt"), "new"), FsError::ok);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.attributes == 0) {
+            ASSERT_EQ(fs.create_directory(path(c.name)), FsError::ok);
+        } else {
+            ASSERT_EQ(fs.write_file(path(c.name), "old"), FsError::ok);
+            ASSERT_EQ(fs.set_attributes(path(c.name), c.attributes), FsError::ok);
+        }
+        auto held = c.held ? hold_in_use(path(c.name)) : nullptr;
+        EXPECT_EQ(fs.check_replaceable(path(c.name)), c.expected);
+        std::uint32_t attributes = 0;
+        ASSERT_EQ(fs.get_attributes(path(c.name), attributes), FsError::ok);
+        if (c.attributes != 0) {
+            EXPECT_EQ(attributes, c.attributes);
+            std::string read;
+            ASSERT_EQ(fs.read_file(path(c.name), read), FsError::ok);
+            EXPECT_EQ(read, "old");
+        }
+        EXPECT_EQ(fs.copy_file(path("z.txt"), path(c.name)) == FsError::ok,
+                  c.expected == FsError::ok);
+        held.reset();
+        if (c.attributes != 0) {
+            ASSERT_EQ(fs.set_attributes(path(c.name), attr::archive), FsError::ok);
+        }
+    }
+    EXPECT_EQ(fs.check_replaceable(path("y.txt")), FsError::ok);
+    EXPECT_EQ(fs.check_replaceable(path("a")), FsError::file_not_found);
+    EXPECT_EQ(fs.check_replaceable(path("deep\\x.txt")), FsError::path_not_found);
+}
+
 TEST_F(FileSystemTest, MoveReplacesTheTargetInOneStep) {
     ASSERT_EQ(fs.write_file(path("x.txt"), "old"), FsError::ok);
     ASSERT_EQ(fs.write_file(path("settings.tmp"), "new"), FsError::ok);

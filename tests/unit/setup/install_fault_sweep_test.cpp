@@ -7,6 +7,7 @@
 
 #include "shared/product.h"
 
+#include <algorithm>
 #include <iostream>
 #include <map>
 #include <string>
@@ -107,6 +108,7 @@ struct Machine {
 
     bool everything_installed(const std::string& start_menu) const {
         for (const auto& [name, destination] : installed_as) {
+            if (name == "Pos_set_par.ksr") continue;  // kept when valid: checked apart
             const std::string at =
                 destination[0] == '\\' ? start_menu + destination : destination;
             if (fs.content(at) != "new " + name) return false;
@@ -134,54 +136,116 @@ void expect_success_only_when_complete(const Machine& m, InstallResult result,
     EXPECT_TRUE(m.view.exit_visible || !m.view.dialogs.empty()) << "no way out of the window";
 }
 
-TEST(InstallFaultSweep, EveryFailingFileOperationIsReportedByNameAndNothingElseIsTouched) {
-    int exercised = 0;
-    for (int n = 1;; ++n) {
-        SCOPED_TRACE("file-system operation " + std::to_string(n) + " fails");
-        Machine m;
-        const auto outside_before = m.outside(menu);
-        const int start = m.fs.operations_done();
-        m.fs.start_journal();
-        m.fs.fail_operation(n);
-        const InstallResult result = run_installation(m.fs, m.registry, m.view, package);
-        const int done = m.fs.operations_done() - start;
-        m.fs.fail_operation(0);
-        ASSERT_EQ(m.fs.journalled(), done);
+// Settings the console reads whole: the 45-character skin path, colour 4 and
+// the interval 200, then CR LF.
+const std::string user_settings = tree + "Skins\\skin_ 3.jpg 4   200\r\n";
 
-        expect_success_only_when_complete(m, result, menu);
-        EXPECT_EQ(m.outside(menu), outside_before);
-        if (done < n) {  // the fault was never reached: a clean run
-            EXPECT_EQ(result, InstallResult::installed);
-            break;
-        }
-        ++exercised;
-        const std::vector<std::string>& paths = m.fs.paths_of(n);
-        if (result == InstallResult::broken_package) {
-            // A package folder that cannot be listed is an incomplete package:
-            // the dialog says so and nothing at all is written.
-            EXPECT_TRUE(starts_with(paths[0], package)) << paths[0];
-            EXPECT_EQ(m.view.dialogs.front(), broken_package_message);
-            EXPECT_FALSE(m.view.main_enabled);
-            EXPECT_EQ(m.fs.content(tree + "us_param.par"), "old settings");
-            EXPECT_FALSE(m.fs.exists(tree + "Skins"));
+// Run with and without a console of this session: when one runs, its unload
+// writes the user's settings, which the installation keeps, and it is
+// started again when the installation is done or changed nothing.
+TEST(InstallFaultSweep, EveryFailingFileOperationIsReportedByNameAndNothingElseIsTouched) {
+    ASSERT_EQ(user_settings.size(), 55u);
+    for (const bool console_runs : {false, true}) {
+        int exercised = 0;
+        for (int n = 1;; ++n) {
+            SCOPED_TRACE(std::string(console_runs ? "a console runs, " : "no console, ") +
+                         "file-system operation " + std::to_string(n) + " fails");
+            Machine m;
+            FakeRunningConsole console;
+            FakeDesktopStarter starter;
+            console.running = console_runs;
+            // What the settings hold once the console has unloaded; the
+            // file's earlier bytes are not what the installer must judge.
+            console.on_close = [&] {
+                m.fs.stop_journal();
+                m.fs.put_file(tree + "us_param.par", user_settings);
+                m.fs.start_journal();
+            };
+            const auto original = m.fs.snapshot();
+            Machine closed;  // as the machine is once the console has ended
+            closed.fs.put_file(tree + "us_param.par", user_settings);
+            const auto outside_before = m.outside(menu);
+            const int start = m.fs.operations_done();
+            m.fs.start_journal();
+            m.fs.fail_operation(n);
+            const InstallResult result =
+                run_installation(m.fs, m.registry, m.view, package, nullptr, &console, &starter);
+            const int done = m.fs.operations_done() - start;
+            m.fs.fail_operation(0);
+            ASSERT_EQ(m.fs.journalled(), done);
+
+            expect_success_only_when_complete(m, result, menu);
+            EXPECT_EQ(m.outside(menu), outside_before);
+            const auto& everything_before =
+                console.close_requests > 0 ? closed.fs.snapshot() : original;
+            const auto settings = m.fs.content(tree + "us_param.par");
+            // The package's first settings never replace the user's.
+            if (console.close_requests > 0) EXPECT_EQ(settings, user_settings);
+            else EXPECT_TRUE(settings == "old settings" || settings == "new Pos_set_par.ksr");
+            bool changed_before_fault = false;
+            for (int i = 1; i < std::min(n, done + 1); ++i)
+                changed_before_fault |= !m.fs.only_looks(m.fs.operation_of(i));
+            // Started again after success, or after a refused check, which
+            // leaves the earlier installation whole; never over a half-done one.
+            const bool refused_check =
+                done >= n && m.fs.operation_of(n) == "check_replaceable";
+            const bool restarts = console_runs && (result == InstallResult::installed ||
+                                                   result == InstallResult::refused);
+            EXPECT_EQ(starter.started.size(), restarts ? 1u : 0u);
+            EXPECT_EQ(console.close_requests,
+                      console_runs && result != InstallResult::broken_package ? 1 : 0);
+            if (done < n) {  // the fault was never reached: a clean run
+                EXPECT_EQ(result, InstallResult::installed);
+                EXPECT_EQ(settings, console_runs ? user_settings : "new Pos_set_par.ksr");
+                // Every check comes before the first change.
+                bool changed = false;
+                for (int i = 1; i <= done; ++i) {
+                    const std::string& operation = m.fs.operation_of(i);
+                    EXPECT_FALSE(changed && operation == "check_replaceable") << i;
+                    changed |= !m.fs.only_looks(operation);
+                }
+                break;
+            }
+            ++exercised;
+            const std::vector<std::string>& paths = m.fs.paths_of(n);
+            if (result == InstallResult::broken_package) {
+                // A package folder that cannot be listed is an incomplete package:
+                // the dialog says so and nothing at all is written.
+                EXPECT_TRUE(starts_with(paths[0], package)) << paths[0];
+                EXPECT_EQ(m.view.dialogs.front(), broken_package_message);
+                EXPECT_FALSE(m.view.main_enabled);
+                EXPECT_EQ(m.fs.snapshot(), everything_before);
+                EXPECT_FALSE(m.run_value_written());
+                continue;
+            }
+            if (result == InstallResult::installed) {
+                // Only a look at the settings file may fail without harm: a
+                // file that could not be read is kept.
+                EXPECT_EQ(paths[0], tree + "us_param.par");
+                continue;
+            }
+            // A refused check is told apart: it changed nothing.
+            ASSERT_EQ(result, refused_check ? InstallResult::refused : InstallResult::failed);
+            // The last status text is the failure, naming the file or folder
+            // being made (for a copy, its destination).
+            EXPECT_NE(m.view.status.back().find(paths.back()), std::string::npos)
+                << m.view.status.back();
+            EXPECT_TRUE(m.view.dialogs.empty());
             EXPECT_FALSE(m.run_value_written());
-            continue;
+            // Nothing is written before the checks pass: a fault met before
+            // any change leaves everything as it was.
+            if (!changed_before_fault) EXPECT_EQ(m.fs.snapshot(), everything_before);
+            if (refused_check) EXPECT_FALSE(changed_before_fault);
         }
-        ASSERT_EQ(result, InstallResult::failed);
-        // The last status text is the failure, naming the file or folder
-        // being made (for a copy, its destination).
-        EXPECT_NE(m.view.status.back().find(paths.back()), std::string::npos)
-            << m.view.status.back();
-        EXPECT_TRUE(m.view.dialogs.empty());
-        EXPECT_FALSE(m.run_value_written());
-        // The settings file is either the old one or the package's, whole.
-        const auto settings = m.fs.content(tree + "us_param.par");
-        EXPECT_TRUE(settings == "old settings" || settings == "new Pos_set_par.ksr");
+        std::cout << "[ sweep    ] installer, file-system faults"
+                  << (console_runs ? ", a console running" : "") << ": " << exercised
+                  << " values of N exercised\n";
+        ::testing::Test::RecordProperty(
+            console_runs ? "file_system_faults, console running" : "file_system_faults", exercised);
+        // 3 listings, the settings looked at, 14 checks, 3 folders, the
+        // Start-menu folder, 14 copies (13 when the settings are kept).
+        EXPECT_GE(exercised, console_runs ? 35 : 37);
     }
-    std::cout << "[ sweep    ] installer, file-system faults: " << exercised
-              << " values of N exercised\n";
-    ::testing::Test::RecordProperty("file_system_faults", exercised);
-    EXPECT_GE(exercised, 21);  // 3 listings, 3 folders, the Start-menu folder, 14 copies
 }
 
 // A failing read of "Common Programs" gives the empty text: the shell is

@@ -54,8 +54,7 @@ struct LoggedInstall {
 };
 
 TEST(LoggedInstallation, EachResultHasItsExitCodeAndTheLogEndsWithWhatHappened) {
-    const std::string in_use = "Не удалось скопировать Principal._x_ в " + tree +
-                               "\\Varnholde.exe (файл занят другой программой). Установка прервана.";
+    const std::string shortcut = programs + "\\Varnholde\\Varnholde.lnk";
     struct Case {
         const char* name;
         std::function<void(LoggedInstall&)> arrange;
@@ -72,22 +71,35 @@ TEST(LoggedInstallation, EachResultHasItsExitCodeAndTheLogEndsWithWhatHappened) 
          1,
          {" 7 файлов из 10 файлов", std::string("ОШИБКА: ") + broken_package_message,
           "Код завершения: 1"}},
-        {"the console running",
+        // Checked before anything is written: nothing changed.
+        {"the console's program held",
          [](LoggedInstall& i) {
              i.fs.put_file(tree + "\\Varnholde.exe", "old");
              i.fs.set_in_use(tree + "\\Varnholde.exe", true);
          },
-         3,
-         {"Копирование :" + tree + "\\Varnholde.exe",
-          "ОШИБКА: " + in_use + " [код ошибки Windows 32]", "Код завершения: 3"}},
+         2,
+         {"ОШИБКА: Не удалось скопировать Principal._x_ в " + tree +
+              "\\Varnholde.exe (консоль Varnholde запущена другим пользователем). Установка "
+              "прервана. [код ошибки Windows 32]",
+          "Код завершения: 2"}},
+        // A file where the Start-menu folder goes: found only at the first
+        // shortcut, after the programs are copied.
+        {"a file for the Start-menu folder",
+         [](LoggedInstall& i) { i.fs.put_file(programs + "\\Varnholde", "file"); }, 3,
+         {"Копирование :" + tree + "\\Uninstall.exe", "Копирование :" + shortcut,
+          "ОШИБКА: Не удалось скопировать Datalnk\\Varnholde в " + shortcut +
+              " (путь не найден). Установка прервана. [код ошибки Windows 3]",
+          "Код завершения: 3"}},
     };
     for (const Case& c : cases) {
         LoggedInstall silent, logged;
         c.arrange(silent);
         c.arrange(logged);
+        const auto before = logged.fs.snapshot();
         EXPECT_EQ(silent.run(false), c.exit_code) << c.name;
         EXPECT_FALSE(silent.log_fs.exists(log_path)) << c.name;
         ASSERT_EQ(logged.run(true), c.exit_code) << c.name;
+        if (c.exit_code == 1 || c.exit_code == 2) EXPECT_EQ(logged.fs.snapshot(), before) << c.name;
         // The log changes nothing that the run does or shows.
         EXPECT_EQ(logged.fs.snapshot(), silent.fs.snapshot()) << c.name;
         EXPECT_EQ(logged.shown.status, silent.shown.status) << c.name;

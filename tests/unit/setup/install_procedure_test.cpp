@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_registry.h"
 #include "setup/install_procedure.h"
+#include "shared/console_close.h"
 
 namespace vh {
 namespace {
@@ -358,10 +360,13 @@ TEST(Installation, EachOperationAfterTheChecksThatFailsStopsTheInstallation) {
         {20, "Datalnk\\ReadMe"},
         {21, menu + "\\Удаление Varnholde.lnk"},
     };
+    // Before the first of them the settings file is looked at and the 14
+    // destinations are checked.
+    const int looks = 1 + 14;
     for (const auto& [operation, named] : operations) {
         SCOPED_TRACE(operation);
         Installer installer;
-        installer.fs.fail_operation(operation, FsError::access_denied);
+        installer.fs.fail_operation(operation + looks, FsError::access_denied);
         const int steps_before = operation <= 7 ? operation - 4 : operation <= 13 ? 4 : operation - 9;
         expect_stopped(installer, named, "доступ запрещён");
         // The progress value 0, then one value per finished step.
@@ -369,12 +374,126 @@ TEST(Installation, EachOperationAfterTheChecksThatFailsStopsTheInstallation) {
     }
 }
 
-TEST(Installation, ARunningConsoleStopsTheCopyOfItsProgramWithTheReason) {
-    Installer installer;
-    installer.fs.put_file(root + "Varnholde.exe", "old");
-    installer.fs.set_in_use(root + "Varnholde.exe", true);
-    expect_stopped(installer, root + "Varnholde.exe", "файл занят другой программой");
-    EXPECT_FALSE(installer.fs.exists(root + "Uninstall.exe"));
+// A destination that cannot be replaced stops the installation before
+// anything is written, naming it; the console program held after the
+// session's console has ended is another user's console.
+TEST(Installation, AFileThatCannotBeReplacedStopsItBeforeAnythingIsWritten) {
+    struct Case {
+        std::string destination;
+        bool in_use;  // else read-only
+        std::string reason;
+    };
+    const std::string menu = programs + "\\Varnholde\\";
+    const Case cases[] = {
+        {root + "Varnholde.exe", true, "консоль Varnholde запущена другим пользователем"},
+        {root + "Uninstall.exe", true, "файл занят другой программой"},
+        {root + "Skins\\skin_ 6.jpg", false, "доступ запрещён"},
+        {root + "us_param.par", true, "файл занят другой программой"},
+        {menu + "Удаление Varnholde.lnk", false, "доступ запрещён"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.destination);
+        Installer installer;
+        FakeRunningConsole console;
+        console.running = true;
+        FakeDesktopStarter starter;
+        for (const auto& [name, destination] : installed_as)
+            installer.fs.put_file(destination, "old " + name);
+        installer.fs.put_file(c.destination, "held", c.in_use ? attr::archive : attr::read_only);
+        installer.fs.set_in_use(c.destination, c.in_use);
+        const auto before = installer.fs.snapshot();
+        EXPECT_EQ(run_installation(installer.fs, installer.registry, installer.view, package,
+                                   nullptr, &console, &starter),
+                  InstallResult::refused);
+        const std::string& last = installer.view.status.back();
+        EXPECT_NE(last.find(c.destination + " (" + c.reason + ")"), std::string::npos) << last;
+        EXPECT_EQ(installer.fs.snapshot(), before);
+        EXPECT_FALSE(installer.run_value_written());
+        // The earlier installation is whole: its console runs again.
+        EXPECT_EQ(starter.started.size(), 1u);
+    }
+}
+
+// The console of this session ends before anything is looked at and comes
+// back, started as the desktop's user, once the installation is done; one
+// that was not running is not started; one that does not end stops the
+// installation with nothing changed.
+TEST(Installation, ARunningConsoleIsClosedFirstAndStartedAgainWhenDone) {
+    struct Case {
+        const char* name;
+        bool running, hangs;
+        InstallResult result;
+        size_t starts;
+    };
+    const Case cases[] = {
+        {"running", true, false, InstallResult::installed, 1},
+        {"not running", false, false, InstallResult::installed, 0},
+        {"does not end", true, true, InstallResult::refused, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Installer installer;
+        FakeRunningConsole console;
+        console.running = c.running;
+        console.hangs = c.hangs;
+        int operations_at_close = -1;
+        console.on_close = [&] { operations_at_close = installer.fs.operations_done(); };
+        FakeDesktopStarter starter;
+        const int start = installer.fs.operations_done();
+        const auto before = installer.fs.snapshot();
+        EXPECT_EQ(run_installation(installer.fs, installer.registry, installer.view, package,
+                                   nullptr, &console, &starter),
+                  c.result);
+        ASSERT_EQ(starter.started.size(), c.starts);
+        if (c.starts) {
+            EXPECT_EQ(starter.started[0].program, root + "Varnholde.exe");
+            EXPECT_EQ(starter.started[0].directory, "C:\\Tessarimondale\\Varnholde");
+            // Only the package's three listings came before it closed.
+            EXPECT_EQ(operations_at_close - start, 3);
+        }
+        if (c.hangs) {
+            EXPECT_EQ(console.waited_ms, console_close_timeout_ms);
+            EXPECT_EQ(installer.view.status.back(),
+                      "Установка прервана: консоль Varnholde не закрылась; закройте её "
+                      "(\"Выход\" в меню её значка) и запустите установку снова.");
+            EXPECT_EQ(installer.fs.snapshot(), before);
+            EXPECT_TRUE(installer.view.exit_visible);
+        }
+    }
+}
+
+// Settings the console reads are the user's and stay; the package's first
+// settings go only where there are none or the console would reject them.
+// Aliases are never touched.
+TEST(Installation, ValidSettingsAreKeptAndOnlyMissingOrInvalidOnesReplaced) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> existing;
+        bool kept;
+    };
+    const std::string skin = root + "Skins\\skin_ 2.jpg";
+    const Case cases[] = {
+        {"with a skin", skin + "-3  1000\r\n", true},
+        {"with a skin no longer there", root + "Skins\\skin_ 9.jpg 5   200\r\n", true},
+        {"never a skin", std::string(" 2   200\r\n"), true},
+        {"none", std::nullopt, false},
+        {"one byte short", skin + "-3  100\r\n", false},
+        {"interval no number", skin + "-3  x100\r\n", false},
+        {"empty", std::string(), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Installer installer;
+        if (c.existing) installer.fs.put_file(root + "us_param.par", *c.existing);
+        installer.fs.put_file(root + "Alliases\\Dirs\\docs", "C:\\Docs\r\n");
+        installer.fs.put_file(root + "Alliases\\Exe_files\\us_param.par", "alias\r\n");
+        ASSERT_EQ(installer.run(), InstallResult::installed);
+        EXPECT_EQ(installer.fs.content(root + "us_param.par"),
+                  c.kept ? *c.existing : content_of("Pos_set_par.ksr"));
+        EXPECT_EQ(installer.fs.content(root + "Alliases\\Dirs\\docs"), "C:\\Docs\r\n");
+        EXPECT_EQ(installer.fs.content(root + "Alliases\\Exe_files\\us_param.par"), "alias\r\n");
+        EXPECT_EQ(installer.fs.content(root + "Varnholde.exe"), content_of("Principal._x_"));
+    }
 }
 
 TEST(Installation, AStartMenuParentThatDoesNotExistIsReported) {

@@ -8,6 +8,7 @@
 // "\Varnholde" at the root of the drive only the three shortcuts).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iostream>
 #include <map>
 #include <string>
@@ -45,6 +46,10 @@ public:
     float value = 0;
     bool exit_button = false;
 };
+
+bool deletes(const std::string& operation) {
+    return operation == "delete_file" || operation == "remove_directory";
+}
 
 bool starts_with(const std::string& text, const std::string& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
@@ -185,11 +190,27 @@ TEST(UninstallFaultSweep, EveryFailingFileOperationStopsNamingItsFileAndTouchesN
             EXPECT_EQ(m.outside(m.fallback), outside_before);
             EXPECT_EQ(m.fs.content(root_menu + "\\letter.txt"), "user");
             EXPECT_FALSE(m.console.running);
+            int deletions_before_fault = 0;
+            for (int i = 1; i < std::min(n, done + 1); ++i)
+                deletions_before_fault += deletes(m.fs.operation_of(i));
             if (done < n) {
                 EXPECT_EQ(outcome, UninstallOutcome::completed);
+                // Every file is checked before the first deletion.
+                for (int i = 1, deleted = 0; i <= done; ++i) {
+                    const std::string& operation = m.fs.operation_of(i);
+                    EXPECT_FALSE(deleted && operation == "check_replaceable") << i;
+                    deleted += deletes(operation);
+                }
                 break;
             }
             ++exercised;
+            if (m.fs.operation_of(n) == "check_replaceable")
+                EXPECT_EQ(outcome, UninstallOutcome::refused);
+            // Refused: told apart because nothing was deleted.
+            if (outcome == UninstallOutcome::refused) {
+                EXPECT_EQ(deletions_before_fault, 0);
+                EXPECT_TRUE(m.run_value_there());
+            }
             if (outcome == UninstallOutcome::completed) continue;  // a failed look
             // The stop names the file or folder of the failing operation.
             const std::string& path = m.fs.paths_of(n).front();
@@ -204,7 +225,10 @@ TEST(UninstallFaultSweep, EveryFailingFileOperationStopsNamingItsFileAndTouchesN
                                         exercised);
         // Per stage a look, a listing, the deletions and a removal; the batch
         // file's three; at the root only the three shortcuts and a removal.
-        EXPECT_GE(exercised, layout.programs_in_registry || layout.shell_knows ? 33 : 32);
+        // Per stage a look, a listing, the deletions and a removal; before
+        // them a listing and a check per file; the batch file's three; at
+        // the root only the three shortcuts and a removal.
+        EXPECT_GE(exercised, layout.programs_in_registry || layout.shell_knows ? 49 : 48);
     }
 }
 
@@ -275,7 +299,7 @@ TEST(UninstallFaultSweep, AConsoleThatDoesNotEndStopsTheRunBeforeAnythingChanges
         m.console.running = true;
         m.console.hangs = true;
         const auto before = m.fs.snapshot();
-        EXPECT_EQ(run_uninstall(m.system, m.view), UninstallOutcome::stopped);
+        EXPECT_EQ(run_uninstall(m.system, m.view), UninstallOutcome::refused);
         EXPECT_EQ(m.fs.snapshot(), before);
         EXPECT_TRUE(m.run_value_there());
         EXPECT_TRUE(m.processes.started.empty());
@@ -283,6 +307,31 @@ TEST(UninstallFaultSweep, AConsoleThatDoesNotEndStopsTheRunBeforeAnythingChanges
         EXPECT_TRUE(m.view.exit_button);
         EXPECT_NE(m.view.messages.back().find("консоль Varnholde не закрылась"),
                   std::string::npos);
+    }
+}
+
+// A console of another user session holds the console's program after the
+// console of this session has ended: nothing at all is deleted, and the
+// message gives that reason.
+TEST(UninstallFaultSweep, AProgramHeldByAnotherSessionStopsTheRunBeforeAnythingIsDeleted) {
+    for (const Layout& layout : layouts) {
+        SCOPED_TRACE(layout.name);
+        Machine m(layout);
+        m.fs.set_in_use(console_exe, true);
+        m.console.on_close = [&] { m.fs.write_file(tree + "\\us_param.par", "written at unload"); };
+        const auto before = m.fs.snapshot();
+        EXPECT_EQ(run_uninstall(m.system, m.view), UninstallOutcome::refused);
+        auto after = m.fs.snapshot();
+        EXPECT_EQ(after.erase(tree + "\\us_param.par"), 1u);
+        auto expected = before;
+        expected.erase(tree + "\\us_param.par");
+        EXPECT_EQ(after, expected);
+        EXPECT_TRUE(m.run_value_there());
+        EXPECT_TRUE(m.processes.started.empty());
+        EXPECT_TRUE(m.view.exit_button);
+        EXPECT_EQ(m.view.messages.back(),
+                  "Удаление прервано: не удалось удалить файл " + console_exe +
+                      " (консоль Varnholde запущена другим пользователем).");
     }
 }
 

@@ -11,18 +11,47 @@ namespace vh {
 namespace {
 
 const std::string root = "C:\\Tessarimondale\\Varnholde";
+const std::string skin = root + "\\Skins\\skin_ 1.jpg";
+const std::string batch = root + "\\Del_Unin.bat";
 
-TEST(LoggedUninstall, CompletedGivesZeroAndAStopGivesThreeWithWhereAndWhy) {
-    for (const bool skin_in_use : {false, true}) {
+TEST(LoggedUninstall, EachOutcomeHasItsExitCodeAndTheLogSaysWhereAndWhy) {
+    struct Case {
+        const char* name;
+        std::function<void(FakeProcessStarter&)> arrange;
+        int exit_code;
+        std::string last_lines;  // how the log ends
+        bool skin_gone;
+    };
+    const Case cases[] = {
+        {"completed", [](FakeProcessStarter&) {}, 0,
+         "T  Удаление: " + root + "\\Varnholde.exe\r\n"
+         "T  Удаление Varnholde 1.3 успешно завершено.\r\nT  Код завершения: 0\r\n",
+         true},
+        // Checked before the first deletion: nothing is gone.
+        {"a skin in use", [](FakeProcessStarter&) {}, 2,
+         "T  ОШИБКА: Удаление прервано: не удалось удалить файл " + skin +
+             " (файл занят другой программой). [код ошибки Windows 32]\r\n"
+             "T  Код завершения: 2\r\n",
+         false},
+        // The batch file cannot be started once everything else is gone.
+        {"the batch not started", [](FakeProcessStarter& p) {
+             p.decide = [](const std::string&) { return StartResult::failed; };
+         }, 3,
+         "T  ОШИБКА: Удаление прервано: не удалось запустить " + batch + ".\r\n"
+         "T  Код завершения: 3\r\n",
+         true},
+    };
+    for (const Case& c : cases) {
         FakeFileSystem fs, log_fs;
         FakeRegistry registry;
         FakeProcessStarter processes;
         for (const char* name : {"Varnholde.exe", "Uninstall.exe", "us_param.par"})
             fs.put_file(root + "\\" + name, name);
-        fs.put_file(root + "\\Skins\\skin_ 1.jpg", "jpeg");
+        fs.put_file(skin, "jpeg");
         fs.put_directory(root + "\\Alliases\\Dirs\\");
         fs.put_directory(root + "\\Alliases\\Exe_files\\");
-        fs.set_in_use(root + "\\Skins\\skin_ 1.jpg", skin_in_use);
+        fs.set_in_use(skin, c.exit_code == 2);
+        c.arrange(processes);
         const UninstallSystem system{fs, registry, processes, root, "Uninstall.exe", "cmd.exe"};
         SilentUninstallView nothing_shown;
         StepLog log(log_fs, "C:\\u.log", [] { return "T"; });
@@ -31,25 +60,14 @@ TEST(LoggedUninstall, CompletedGivesZeroAndAStopGivesThreeWithWhereAndWhy) {
             return run_uninstall(system, view);
         });
 
+        EXPECT_EQ(code, c.exit_code) << c.name;
+        EXPECT_EQ(!fs.exists(skin), c.skin_gone) << c.name;
+        EXPECT_EQ(processes.started.size(), c.exit_code == 0 ? 1u : 0u) << c.name;
+        EXPECT_EQ(fs.exists(batch), c.exit_code != 2) << c.name;
         const std::string text = log_fs.content("C:\\u.log").value_or("");
-        const std::string skin_step = "T  Удаление: " + root + "\\Skins\\skin_ 1.jpg\r\n";
-        EXPECT_NE(text.find(skin_step), std::string::npos) << text;
-        if (skin_in_use) {
-            EXPECT_EQ(code, 3);
-            EXPECT_NE(text.find(skin_step + "T  ОШИБКА: Удаление прервано: не удалось удалить файл " +
-                                root + "\\Skins\\skin_ 1.jpg (файл занят другой программой). "
-                                "[код ошибки Windows 32]\r\nT  Код завершения: 3\r\n"),
-                      std::string::npos)
-                << text;
-            EXPECT_TRUE(processes.started.empty());
-        } else {
-            EXPECT_EQ(code, 0);
-            EXPECT_NE(text.find("T  Удаление Varnholde 1.3 успешно завершено.\r\n"
-                                "T  Код завершения: 0\r\n"),
-                      std::string::npos)
-                << text;
-            EXPECT_EQ(processes.started.size(), 1u);
-        }
+        EXPECT_TRUE(text.ends_with(c.last_lines)) << c.name << ":\n" << text;
+        EXPECT_EQ(text.find("T  Удаление: " + skin + "\r\n") != std::string::npos, c.skin_gone)
+            << c.name << ":\n" << text;
     }
 }
 

@@ -203,35 +203,48 @@ TEST_F(UninstallTest, EmptyStageRemovesItsDirectoryAndAdvances) {
     EXPECT_EQ(view.values.size(), 6u);
 }
 
-// A read-only file stops the procedure at that file: files listed before
-// it are gone, it and the rest stay, and the window says which file it was.
-TEST_F(UninstallTest, ReadOnlyFileStopsEachStageAtThatFile) {
+// A file of the tree that cannot be deleted (read-only, or held by another
+// user's console or any other program) stops the procedure before anything
+// is deleted; the shortcuts are looked at only in their own stage, so one
+// there stops it at that file. The window says which file it was and why.
+TEST_F(UninstallTest, AFileThatCannotBeDeletedStopsTheRemovalBeforeAnythingIsGone) {
     struct Case {
-        std::string read_only, deleted_before, kept_after;
+        std::string refused, deleted_before;  // none: nothing at all deleted
+        std::string reason;
         size_t progress_steps;
     };
+    const std::string other_user = " (консоль Varnholde запущена другим пользователем)";
+    const std::string in_use = " (файл занят другой программой)";
+    const std::string read_only = " (нет доступа";
+    const std::string nothing = "";
     const Case cases[] = {
-        {root + "\\Alliases\\Dirs\\music", root + "\\Alliases\\Dirs\\docs", "", 0},
-        {root + "\\Alliases\\Exe_files\\notepad", root + "\\Alliases\\Dirs", "", 1},
-        {root + "\\Skins\\skin_ 3.jpg", root + "\\Skins\\skin_ 2.jpg", root + "\\Skins\\skin_ 4.jpg", 3},
-        {root + "\\ReadMe.txt", root + "\\KSR_Icon.ico", root + "\\Varnholde.exe", 4},
-        {start_menu + "\\Varnholde\\Varnholde.lnk", start_menu + "\\Varnholde\\ReadMe.lnk",
-         start_menu + "\\Varnholde\\Удаление Varnholde.lnk", 5},
+        {root + "\\Alliases\\Dirs\\music", nothing, read_only, 0},
+        {root + "\\Alliases\\Exe_files\\notepad", nothing, read_only, 0},
+        {root + "\\Skins\\skin_ 3.jpg", nothing, in_use, 0},
+        {root + "\\ReadMe.txt", nothing, read_only, 0},
+        {root + "\\Varnholde.exe", nothing, other_user, 0},
+        {root + "\\us_param.par", nothing, in_use, 0},
+        {start_menu + "\\Varnholde\\Varnholde.lnk", root + "\\Varnholde.exe", read_only, 5},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.read_only);
+        SCOPED_TRACE(c.refused);
         fs = FakeFileSystem();
         view = RecordingView();
         SetUp();
-        fs.set_attributes(c.read_only, attr::read_only);
-        EXPECT_EQ(run(), UninstallOutcome::stopped);
-        EXPECT_FALSE(gone(c.read_only));
-        EXPECT_TRUE(gone(c.deleted_before));
-        if (!c.kept_after.empty()) {
-            EXPECT_FALSE(gone(c.kept_after));
+        if (c.reason == read_only) fs.set_attributes(c.refused, attr::read_only);
+        else fs.set_in_use(c.refused, true);
+        const auto before = fs.snapshot();
+        EXPECT_EQ(run(), c.deleted_before.empty() ? UninstallOutcome::refused
+                                                  : UninstallOutcome::stopped);
+        EXPECT_FALSE(gone(c.refused));
+        if (c.deleted_before.empty()) {
+            EXPECT_EQ(fs.snapshot(), before);
+            EXPECT_TRUE(registry.value(hkey_local_machine, run_key, "Varnholde").has_value());
+        } else {
+            EXPECT_TRUE(gone(c.deleted_before));
         }
         EXPECT_EQ(view.values.size(), c.progress_steps);
-        expect_stopped_naming(c.read_only + " (нет доступа");
+        expect_stopped_naming("файл " + c.refused + c.reason);
     }
 }
 
@@ -264,8 +277,9 @@ TEST_F(UninstallTest, UninstallerInAnotherLetterCaseIsNotSkipped) {
     fs.put_file(root + "\\uninstall.exe", "exe");
     fs.set_in_use(root + "\\uninstall.exe", true);
     system.own_file_name = "uninstall.exe";
-    EXPECT_EQ(run(), UninstallOutcome::stopped);
-    EXPECT_EQ(view.values.size(), 4u);  // stopped in stage 5
+    const auto before = fs.snapshot();
+    EXPECT_EQ(run(), UninstallOutcome::refused);
+    EXPECT_EQ(fs.snapshot(), before);
     expect_stopped_naming(root + "\\uninstall.exe (файл занят другой программой)");
 }
 
@@ -345,7 +359,7 @@ TEST_F(UninstallTest, ARunningConsoleIsClosedBeforeAnythingIsDeleted) {
     console.running = true;
     console.hangs = true;
     const auto before = fs.snapshot();
-    EXPECT_EQ(run(), UninstallOutcome::stopped);
+    EXPECT_EQ(run(), UninstallOutcome::refused);
     EXPECT_EQ(console.waited_ms, console_close_timeout_ms);
     EXPECT_EQ(fs.snapshot(), before);
     EXPECT_TRUE(view.values.empty());
@@ -406,11 +420,11 @@ TEST_F(UninstallTest, TheRunValueGoesOnlyWhenItStartsTheInstalledConsole) {
 }
 
 TEST_F(UninstallTest, SecondRunFinishesWhatAStoppedRunBegan) {
-    fs.set_attributes(root + "\\Skins\\skin_ 4.jpg", attr::read_only);
+    fs.put_file(root + "\\Skins\\thumbs.db", "x", attr::hidden);
     ASSERT_EQ(run(), UninstallOutcome::stopped);
     ASSERT_TRUE(gone(root + "\\Alliases"));
 
-    fs.set_attributes(root + "\\Skins\\skin_ 4.jpg", attr::archive);
+    fs.set_attributes(root + "\\Skins\\thumbs.db", attr::archive);
     view = RecordingView();
     ASSERT_EQ(run(), UninstallOutcome::completed);
     EXPECT_TRUE(gone(root + "\\Skins"));
