@@ -1,11 +1,12 @@
 // Setup.exe: the main window "Varnholde_Setup", maximised over the blue
 // gradient, with the shadowed title, the maker label and the grey panel
 // whose "Далее>>" runs the installation procedure. The window is the
-// procedure's InstallerView. With /S (/SILENT, /VERYSILENT) the same
-// procedure runs with no window at all, and the exit code tells its result;
-// /LOG=path writes every step to a log in either case. Designed as Form1 with Label1/Label2 (title
+// procedure's InstallerView. Designed as Form1 with Label1/Label2 (title
 // shadow and face), Label3 (maker), Frame1 (panel), Label4 (status), Label5
 // (count), ProgressBar1, Command1 ("Далее>>") and Command2 (exit).
+// With /S (/SILENT, /VERYSILENT) the same procedure runs with no window at
+// all, and the exit code tells its result; /LOG=path writes every step to a
+// log in either case.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -13,9 +14,11 @@
 #include <utility>
 
 #include "platform/win32/routed_window_proc.h"
+#include "platform/win32/win_desktop_starter.h"
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/win_handle.h"
 #include "platform/win32/win_registry.h"
+#include "platform/win32/win_running_console.h"
 #include "platform/win32/win_shell_folders.h"
 #include "platform/win32/win_system.h"
 #include "platform/win32/window_text.h"
@@ -23,6 +26,7 @@
 #include "setup/install_procedure.h"
 #include "setup/install_views.h"
 #include "shared/gradient_paint_win.h"
+#include "shared/product.h"
 #include "shared/run_options_win.h"
 #include "shared/window_util_win.h"
 
@@ -50,12 +54,15 @@ enum ControlId {
 };
 
 // The installation from the package beside Setup.exe, through the given
-// view: the one procedure that "Далее>>" and a silent run both start.
+// view: the one procedure that "Далее>>" and a silent run both start,
+// closing a running console first and starting it again when done.
 InstallResult install_from_package(InstallerView& view) {
     WinFileSystem fs;
     WinRegistry registry;
     WinShellFolders shell;
-    return run_installation(fs, registry, view, own_directory(), &shell);
+    WinRunningConsole console(product::console_window_class);
+    WinDesktopStarter starter;
+    return run_installation(fs, registry, view, own_directory(), &shell, &console, &starter);
 }
 
 void show(HWND control, bool visible) {

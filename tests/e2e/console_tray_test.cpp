@@ -9,24 +9,6 @@
 namespace vh::e2e {
 namespace {
 
-// How much of the notification area shows the icon's yellow cursor: about
-// twice as much when the icon is there twice.
-int tray_icon_pixels() {
-    HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
-    if (!taskbar) return 0;
-    RECT r = screen_rect(taskbar);
-    r.left = std::max(r.left, r.right - 200L);
-    HDC screen = GetDC(nullptr);
-    int count = 0;
-    for (int y = r.top; y < r.bottom; ++y)
-        for (int x = r.left; x < r.right; ++x) {
-            const COLORREF c = GetPixel(screen, x, y);
-            if (GetRValue(c) > 180 && GetGValue(c) > 180 && GetBValue(c) < 90) ++count;
-        }
-    ReleaseDC(nullptr, screen);
-    return count;
-}
-
 FILETIME last_write_time(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     GetFileAttributesExW(to_utf16(path).c_str(), GetFileExInfoStandard, &data);

@@ -97,6 +97,22 @@ Program Program::run(const std::string& command_line, const std::string& working
     return program;
 }
 
+Program Program::start_suspended(const std::string& exe) {
+    Program program;
+    const std::wstring file = to_utf16(exe);
+    std::wstring line = L"\"" + file + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (CreateProcessW(file.c_str(), line.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                       nullptr, nullptr, &startup, &info)) {
+        CloseHandle(info.hThread);
+        program.process_ = info.hProcess;
+        program.id_ = info.dwProcessId;
+    }
+    return program;
+}
+
 std::optional<DWORD> Program::exit_code() const {
     DWORD code = 0;
     if (!process_ || running() || !GetExitCodeProcess(process_, &code)) return std::nullopt;
@@ -393,6 +409,22 @@ std::optional<POINT> find_console_tray_icon() {
     });
     if (!cursor) return std::nullopt;
     return POINT{cursor->x - 3, cursor->y - 3};
+}
+
+int tray_icon_pixels() {
+    HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
+    if (!taskbar) return 0;
+    RECT r = screen_rect(taskbar);
+    r.left = std::max(r.left, r.right - 200L);
+    HDC screen = GetDC(nullptr);
+    int count = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+        for (int x = r.left; x < r.right; ++x) {
+            const COLORREF c = GetPixel(screen, x, y);
+            if (GetRValue(c) > 180 && GetGValue(c) > 180 && GetBValue(c) < 90) ++count;
+        }
+    ReleaseDC(nullptr, screen);
+    return count;
 }
 
 HWND wait_for_menu(DWORD process_id, Duration timeout) {

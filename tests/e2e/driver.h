@@ -44,6 +44,9 @@ public:
     // found as Windows finds it) and returns at once, without waiting for
     // the program to be ready for input.
     static Program run(const std::string& command_line, const std::string& working_dir = {});
+    // Created suspended: its program file is mapped as a running program's
+    // is, but it runs no code and opens no window.
+    static Program start_suspended(const std::string& exe);
     DWORD id() const { return id_; }
     bool running() const;
     bool wait_exit(Duration timeout);
@@ -110,6 +113,9 @@ void end_process_of(HWND window);
 // The console's icon in the notification area: a yellow cursor on a navy
 // tile, at the taskbar's right end.
 std::optional<POINT> find_console_tray_icon();
+// How much of the notification area shows the icon's yellow cursor: about
+// twice as much when the icon is there twice.
+int tray_icon_pixels();
 // The process's pop-up menu window, once it is shown.
 HWND wait_for_menu(DWORD process_id, Duration timeout = 5s);
 

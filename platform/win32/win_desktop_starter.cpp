@@ -1,0 +1,238 @@
+#include "platform/win32/win_desktop_starter.h"
+
+#include <windows.h>
+#include <exdisp.h>
+#include <oleauto.h>
+#include <servprov.h>
+#include <shldisp.h>
+#include <shlguid.h>
+#include <shlobj.h>
+
+#include "platform/win32/win_handle.h"
+#include "platform/win32/wide.h"
+
+namespace vh {
+
+namespace {
+
+// Releases a COM interface pointer when it goes out of scope.
+template <typename T>
+class ComRef {
+public:
+    ComRef() = default;
+    ComRef(const ComRef&) = delete;
+    ComRef& operator=(const ComRef&) = delete;
+    ~ComRef() {
+        if (p_) p_->Release();
+    }
+    T* operator->() const { return p_; }
+    T** out() { return &p_; }
+    void** out_void() { return reinterpret_cast<void**>(&p_); }
+    explicit operator bool() const { return p_ != nullptr; }
+    T* get() const { return p_; }
+
+private:
+    T* p_ = nullptr;
+};
+
+// One apartment for the calls below; left as found when it was there.
+class ComApartment {
+public:
+    ComApartment() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComApartment() {
+        if (initialised_) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool initialised_;
+};
+
+class Bstr {
+public:
+    explicit Bstr(const std::wstring& text) : b_(SysAllocString(text.c_str())) {}
+    ~Bstr() { SysFreeString(b_); }
+    Bstr(const Bstr&) = delete;
+    Bstr& operator=(const Bstr&) = delete;
+    BSTR get() const { return b_; }
+
+private:
+    BSTR b_;
+};
+
+// A VARIANT holding a string, cleared on destruction.
+class StringVariant {
+public:
+    explicit StringVariant(const std::wstring& text) {
+        VariantInit(&v_);
+        v_.vt = VT_BSTR;
+        v_.bstrVal = SysAllocString(text.c_str());
+    }
+    ~StringVariant() { VariantClear(&v_); }
+    StringVariant(const StringVariant&) = delete;
+    StringVariant& operator=(const StringVariant&) = delete;
+    VARIANT get() const { return v_; }
+
+private:
+    VARIANT v_;
+};
+
+// The desktop folder's view in the shell that shows the desktop: the shell
+// windows' list names it, and its browser gives the active view.
+bool find_desktop_view(ComRef<IShellView>& view) {
+    ComRef<IShellWindows> windows;
+    if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER,
+                                __uuidof(IShellWindows), windows.out_void())))
+        return false;
+    VARIANT location;
+    VariantInit(&location);
+    location.vt = VT_I4;
+    location.lVal = CSIDL_DESKTOP;
+    VARIANT empty;
+    VariantInit(&empty);
+    long window = 0;
+    ComRef<IDispatch> dispatch;
+    if (windows->FindWindowSW(&location, &empty, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
+                              dispatch.out()) != S_OK ||
+        !dispatch)
+        return false;
+    ComRef<IServiceProvider> provider;
+    if (FAILED(dispatch->QueryInterface(__uuidof(IServiceProvider), provider.out_void())))
+        return false;
+    ComRef<IShellBrowser> browser;
+    if (FAILED(provider->QueryService(SID_STopLevelBrowser, __uuidof(IShellBrowser),
+                                      browser.out_void())))
+        return false;
+    return SUCCEEDED(browser->QueryActiveShellView(view.out())) && view;
+}
+
+// The Shell object of that view: its ShellExecute runs in the shell's
+// process, with the shell's token.
+bool find_shell_dispatch(ComRef<IShellDispatch2>& shell) {
+    ComRef<IShellView> view;
+    if (!find_desktop_view(view)) return false;
+    ComRef<IDispatch> background;
+    if (FAILED(view->GetItemObject(SVGIO_BACKGROUND, __uuidof(IDispatch), background.out_void())))
+        return false;
+    ComRef<IShellFolderViewDual> folder_view;
+    if (FAILED(background->QueryInterface(__uuidof(IShellFolderViewDual),
+                                          folder_view.out_void())))
+        return false;
+    ComRef<IDispatch> application;
+    if (FAILED(folder_view->get_Application(application.out())) || !application) return false;
+    return SUCCEEDED(
+               application->QueryInterface(__uuidof(IShellDispatch2), shell.out_void())) &&
+           shell;
+}
+
+}  // namespace
+
+bool start_through_shell_dispatch(const std::string& program, const std::string& directory) {
+    ComApartment apartment;
+    ComRef<IShellDispatch2> shell;
+    if (!find_shell_dispatch(shell)) return false;
+    Bstr file(to_wide(program));
+    StringVariant arguments(L""), folder(to_wide(directory)), operation(L"open");
+    VARIANT show;
+    VariantInit(&show);
+    show.vt = VT_I4;
+    show.lVal = SW_SHOWNORMAL;
+    return SUCCEEDED(
+        shell->ShellExecute(file.get(), arguments.get(), folder.get(), operation.get(), show));
+}
+
+// The shell process runs with the user's own, unelevated token: a primary
+// copy of it starts the program as that user. Needs the impersonation
+// privilege, which an elevated administrator holds.
+bool start_with_shell_token(const std::string& program, const std::string& directory) {
+    HWND shell_window = GetShellWindow();
+    if (!shell_window) return false;
+    DWORD shell_process_id = 0;
+    GetWindowThreadProcessId(shell_window, &shell_process_id);
+    WinHandle shell_process(
+        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, shell_process_id));
+    if (!shell_process) return false;
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(shell_process.get(), TOKEN_DUPLICATE, &raw)) return false;
+    WinHandle shell_token(raw);
+    raw = nullptr;
+    const DWORD access = TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY | TOKEN_DUPLICATE |
+                         TOKEN_ADJUST_DEFAULT | TOKEN_ADJUST_SESSIONID;
+    if (!DuplicateTokenEx(shell_token.get(), access, nullptr, SecurityImpersonation,
+                          TokenPrimary, &raw))
+        return false;
+    WinHandle user_token(raw);
+    std::wstring application = to_wide(program);
+    std::wstring command_line = L"\"" + application + L"\"";
+    const std::wstring folder = to_wide(directory);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessWithTokenW(user_token.get(), 0, application.c_str(), command_line.data(),
+                                 0, nullptr, folder.empty() ? nullptr : folder.c_str(), &startup,
+                                 &started))
+        return false;
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    return true;
+}
+
+// Where no shell can be reached (Explorer is not running, or a shell that
+// registers neither object nor window), the program runs as this same user
+// with a copy of this process's token stripped of what elevation gave it:
+// the Administrators group kept for denying only, every privilege but
+// change-notify removed, and medium integrity, as a filtered UAC token has.
+// A restricted copy of the caller's own token needs no privilege to assign.
+bool start_with_filtered_own_token(const std::string& program, const std::string& directory) {
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(),
+                          TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY |
+                              TOKEN_ADJUST_DEFAULT,
+                          &raw))
+        return false;
+    WinHandle own_token(raw);
+    BYTE administrators[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof administrators;
+    if (!CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size))
+        return false;
+    SID_AND_ATTRIBUTES deny_only{administrators, 0};
+    raw = nullptr;
+    if (!CreateRestrictedToken(own_token.get(), DISABLE_MAX_PRIVILEGE, 1, &deny_only, 0,
+                               nullptr, 0, nullptr, &raw))
+        return false;
+    WinHandle user_token(raw);
+    BYTE medium[SECURITY_MAX_SID_SIZE];
+    size = sizeof medium;
+    if (CreateWellKnownSid(WinMediumLabelSid, nullptr, medium, &size)) {
+        TOKEN_MANDATORY_LABEL label{};
+        label.Label.Attributes = SE_GROUP_INTEGRITY;
+        label.Label.Sid = medium;
+        // Lowering the level needs no privilege; a system without levels
+        // (before Vista) refuses, and there the token is already enough.
+        SetTokenInformation(user_token.get(), TokenIntegrityLevel, &label,
+                            sizeof label + GetLengthSid(medium));
+    }
+    std::wstring application = to_wide(program);
+    std::wstring command_line = L"\"" + application + L"\"";
+    const std::wstring folder = to_wide(directory);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessAsUserW(user_token.get(), application.c_str(), command_line.data(),
+                              nullptr, nullptr, FALSE, 0, nullptr,
+                              folder.empty() ? nullptr : folder.c_str(), &startup, &started))
+        return false;
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    return true;
+}
+
+bool WinDesktopStarter::start_as_desktop_user(const std::string& program,
+                                              const std::string& directory) {
+    return start_through_shell_dispatch(program, directory) ||
+           start_with_shell_token(program, directory) ||
+           start_with_filtered_own_token(program, directory);
+}
+
+}  // namespace vh
