@@ -62,6 +62,18 @@ public:
         note({path});
         return FakeFileSystem::set_attributes(path, attributes);
     }
+    FsError file_size(const std::string& path, std::uint64_t& size) override {
+        note({path});
+        return FakeFileSystem::file_size(path, size);
+    }
+    FsError rewrite_file(const std::string& path, const std::string& content) override {
+        note({path});
+        return FakeFileSystem::rewrite_file(path, content);
+    }
+    FsError set_rights(const std::string& path, const FileRights& rights) override {
+        note({path});
+        return FakeFileSystem::set_rights(path, rights);
+    }
 
 private:
     void note(std::vector<std::string> paths) {
