@@ -8,6 +8,8 @@
 #include "shared/product.h"
 #include "shared/registry_strings.h"
 #include "shared/start_menu.h"
+#include "shared/uninstall_entry.h"
+#include "setup/tree_rights.h"
 
 namespace vh {
 
@@ -125,10 +127,14 @@ private:
         writing_ = true;
         for (const std::string& folder : tree_folders)
             if (!make_tree_folder(folder)) return false;
+        if (!secure(tree_folder_rights())) return false;
         if (!make_start_menu_folder()) return false;
         view_.set_progress_visible(true);
         if (!copy_skins() || !copy_program_files() || !copy_shortcuts()) return false;
-        if (!finish()) return false;
+        if (!secure(tree_file_rights())) return false;
+        std::uint64_t bytes = 0;
+        if (!measure(bytes)) return false;
+        if (!finish(size_in_kb(bytes))) return false;
         restart_console();
         return true;
     }
@@ -279,7 +285,47 @@ private:
         return true;
     }
 
-    bool finish() {
+    // Each folder and file of the tree gets its owner and rights, an
+    // existing one (a repair or an upgrade) as much as a new one, so that
+    // no user can change the programs that others run.
+    bool secure(const std::vector<PathRights>& entries) {
+        for (const PathRights& entry : entries)
+            if (FsError e = fs_.set_rights(entry.path, entry.rights); e != FsError::ok)
+                return fail("Не удалось установить права доступа к " + entry.path + " (" +
+                                failure_reason(e) + aborted,
+                            fs_.windows_error(e));
+        return true;
+    }
+
+    // What the tree's files take on disk, for the Apps & features entry.
+    bool measure(std::uint64_t& bytes) {
+        bytes = 0;
+        for (const PathRights& file : tree_file_rights()) {
+            std::uint64_t size = 0;
+            if (FsError e = fs_.file_size(file.path, size); e != FsError::ok)
+                return fail("Не удалось определить размер файла " + file.path + " (" +
+                                failure_reason(e) + aborted,
+                            fs_.windows_error(e));
+            bytes += size;
+        }
+        return true;
+    }
+
+    bool register_uninstall_entry(std::uint32_t size_kb) {
+        const long status = write_uninstall_entry(registry_, size_kb);
+        if (status == reg_ok) return true;
+        // The registry's status is Windows' error code.
+        return fail(std::string("Не удалось записать в реестр раздел HKEY_LOCAL_MACHINE\\") +
+                        product::uninstall_key + " (" + registry_reason(status) + aborted,
+                    static_cast<std::uint32_t>(status));
+    }
+
+    static std::string registry_reason(long status) {
+        if (status == reg_access_denied) return "доступ запрещён";
+        return "ошибка реестра " + std::to_string(status);
+    }
+
+    bool finish(std::uint32_t size_kb) {
         view_.set_progress(progress_ = 100);
         using namespace product;
         savestring(registry_, hkey_local_machine, run_key, run_value_name, console_program);
@@ -288,6 +334,7 @@ private:
             return fail(std::string("Не удалось записать в реестр параметр автозапуска ") +
                         run_value_name + " (доступ запрещён или раздел недоступен" + aborted,
                         0);
+        if (!register_uninstall_entry(size_kb)) return false;
         view_.set_progress_visible(false);
         view_.set_status_font_size(12);
         view_.set_status_text(success_text);

@@ -10,6 +10,7 @@
 #include "shared/product.h"
 #include "shared/registry_strings.h"
 #include "shared/start_menu.h"
+#include "shared/uninstall_entry.h"
 #include "uninstall/uninstall_texts.h"
 
 namespace vh {
@@ -109,6 +110,18 @@ std::string refusal_reason(const std::string& path, FsError error) {
     return reason(error);
 }
 
+// A path as one argument of a batch line: in quotes, so that blanks, '&'
+// and the like are part of the name, and with '%' doubled, which the
+// interpreter would otherwise take for the start of a variable.
+std::string batch_quoted(const std::string& path) {
+    std::string quoted = "\"";
+    for (char c : path) {
+        if (c == '%') quoted += '%';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
 bool is_missing(FsError error) {
     return error == FsError::file_not_found || error == FsError::path_not_found;
 }
@@ -123,6 +136,7 @@ public:
         for (const Stage& stage : product_stages())
             if (!run_stage(stage)) return UninstallOutcome::stopped;
         if (!remove_autostart()) return UninstallOutcome::stopped;
+        if (!remove_apps_entry()) return UninstallOutcome::stopped;
         if (!run_stage(start_menu_stage(sys_.registry, sys_.shell)))
             return UninstallOutcome::stopped;
         if (!write_and_start_batch()) return UninstallOutcome::stopped;
@@ -186,6 +200,15 @@ private:
         return stop(std::string("не удалось удалить параметр автозапуска ") +
                     product::run_value_name + " в разделе HKEY_LOCAL_MACHINE\\" +
                     product::run_key);
+    }
+
+    // With the tree gone, Apps & features would list a product that is not
+    // there: its entry goes, unless it names another uninstaller.
+    bool remove_apps_entry() {
+        const std::string self = join(sys_.own_directory, sys_.own_file_name);
+        if (remove_uninstall_entry(sys_.registry, self) != EntryRemoval::failed) return true;
+        return stop(std::string("не удалось удалить раздел HKEY_LOCAL_MACHINE\\") +
+                    product::uninstall_key);
     }
 
     bool run_stage(const Stage& stage) {
@@ -254,7 +277,7 @@ private:
         if (FsError e = sys_.fs.write_file(batch, *text); e != FsError::ok)
             return stop_on(e, "не удалось записать файл " + batch);
         // A read-only uninstaller could never be deleted: the batch would
-        // loop for ever.
+        // try for its whole minute in vain.
         const std::string own_path = join(sys_.own_directory, sys_.own_file_name);
         if (!clear_read_only(own_path))
             return stop("не удалось снять атрибут \"только чтение\" с файла " + own_path);
@@ -297,11 +320,20 @@ UninstallOutcome run_uninstall(const UninstallSystem& system, UninstallView& vie
 }
 
 std::string batch_file_text(const std::string& own_directory, const std::string& own_file_name) {
-    const std::string program = file_stem(own_file_name) + ".exe";
-    return ":no_ex\r\n"
+    const std::string program = batch_quoted(file_stem(own_file_name) + ".exe");
+    return "set vh_tries=0\r\n"
+           ":no_ex\r\n"
            "del " + program + "\r\n"
-           "if exist " + program + " goto no_ex\r\n"
-           "del " + join(own_directory, uninstall_path::batch_name) + "\r\n";
+           "if not exist " + program + " goto done\r\n"
+           "set /a vh_tries+=1\r\n"
+           "if %vh_tries% geq " + std::to_string(batch_tries) + " goto done\r\n"
+           // Two echoes of the local host lie a second apart. Named by its
+           // full path: the interpreter, elevated, would otherwise look in
+           // the current directory first.
+           "\"%SystemRoot%\\System32\\ping.exe\" -n 2 127.0.0.1 >nul\r\n"
+           "goto no_ex\r\n"
+           ":done\r\n"
+           "del " + batch_quoted(join(own_directory, uninstall_path::batch_name)) + "\r\n";
 }
 
 std::string batch_command_line(const std::string& command_interpreter,
