@@ -157,6 +157,7 @@ TEST_F(SilentDeployment, SilentInstallLeavesWhatAClickedOneLeavesWithoutAWindowA
     EXPECT_EQ(run.exit_code, 0u);
     EXPECT_EQ(run.windows_shown, std::vector<std::string>{});
     EXPECT_EQ(machine(), clicked);
+    EXPECT_NE(apps_entry().size(), 0u) << "no Apps & features entry";
 
     const std::string log = log_text(setup_log);
     for (const std::string& step :
@@ -246,20 +247,19 @@ TEST_F(SilentDeployment, SilentUninstallLeavesOnlyTheEmptyFolderAndSaysSo) {
     const auto installed = machine();
     const std::string uninstaller = product::dir + "\\Uninstall.exe";
 
-    const RunOutcome refused = run_watched("\"" + uninstaller + "\" /S /Q " + log_switch(uninstall_log),
-                                    product::package_copy);
+    const RunOutcome refused = run_watched(
+        "\"" + uninstaller + "\" /S /Q " + log_switch(uninstall_log), product::package_copy);
     EXPECT_EQ(refused.exit_code, 4u);
     EXPECT_EQ(refused.windows_shown, std::vector<std::string>{});
     EXPECT_EQ(machine(), installed);
     EXPECT_TRUE(has_line_ending(log_text(uninstall_log), "Код завершения: 4"));
 
-    // As Apps & features has it, where the entry is there.
-    const std::string quiet =
-        registry_string(HKEY_LOCAL_MACHINE, apps_key, "QuietUninstallString", KEY_WOW64_32KEY)
-            .value_or("\"" + uninstaller + "\" /S");
-    EXPECT_EQ(quiet, "\"" + uninstaller + "\" /S");
-    const RunOutcome run = run_watched(quiet + " " + log_switch(uninstall_log),
-                                       product::package_copy);
+    // Run as the Apps & features entry has it (in the programs' own view).
+    const std::optional<std::string> quiet =
+        registry_string(HKEY_LOCAL_MACHINE, apps_key, "QuietUninstallString");
+    ASSERT_TRUE(quiet.has_value()) << "the entry has no QuietUninstallString";
+    EXPECT_EQ(*quiet, "\"" + uninstaller + "\" /S");
+    const RunOutcome run = run_watched(*quiet, product::package_copy);
     EXPECT_EQ(run.exit_code, 0u);
     EXPECT_EQ(run.windows_shown, std::vector<std::string>{});
     EXPECT_TRUE(wait_until([&] { return !file_exists(uninstaller); }, 20s))
@@ -272,6 +272,12 @@ TEST_F(SilentDeployment, SilentUninstallLeavesOnlyTheEmptyFolderAndSaysSo) {
               std::nullopt);
     EXPECT_EQ(apps_entry(), (std::map<std::string, std::string>{}));
 
+    // Again, with a log that names each removal.
+    ASSERT_EQ(run_watched(setup_command("/S"), product::package_copy).exit_code, 0u);
+    EXPECT_EQ(run_watched("\"" + uninstaller + "\" /silent " + log_switch(uninstall_log),
+                          product::package_copy)
+                  .exit_code,
+              0u);
     const std::string log = log_text(uninstall_log);
     for (const std::string& step :
          {"Удаление: " + product::dir + "\\Alliases\\Dirs", "Удаление: " + product::console_exe,
@@ -279,6 +285,7 @@ TEST_F(SilentDeployment, SilentUninstallLeavesOnlyTheEmptyFolderAndSaysSo) {
           std::string("Код завершения: 0")})
         EXPECT_TRUE(has_line_ending(log, step)) << "no line \"" << step << "\" in\n" << log;
     EXPECT_EQ(log.find("/Q"), std::string::npos) << "each run writes its own log:\n" << log;
+    EXPECT_TRUE(wait_until([&] { return !file_exists(uninstaller); }, 20s));
 }
 
 }  // namespace
