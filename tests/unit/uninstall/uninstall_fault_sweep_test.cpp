@@ -209,8 +209,9 @@ TEST(UninstallFaultSweep, EveryFailingFileOperationStopsNamingItsFileAndTouchesN
                 break;
             }
             ++exercised;
-            if (m.fs.operation_of(n) == "check_replaceable")
+            if (m.fs.operation_of(n) == "check_replaceable") {
                 EXPECT_EQ(outcome, UninstallOutcome::refused);
+            }
             // Refused: told apart because nothing was deleted.
             if (outcome == UninstallOutcome::refused) {
                 EXPECT_EQ(deletions_before_fault, 0);
