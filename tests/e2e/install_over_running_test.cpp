@@ -31,18 +31,13 @@ std::vector<InstalledFile> installed_files() {
 }
 
 // Every file and folder under a folder, with its bytes.
-void collect(const std::string& folder, std::vector<std::pair<std::string, std::string>>& out) {
+using Snapshot = std::vector<std::pair<std::string, std::string>>;
+Snapshot tree_snapshot(const std::string& folder, Snapshot out = {}) {
+    out.push_back({folder + "\\", ""});
     for (const std::string& name : files_in(folder))
         out.push_back({folder + "\\" + name, read_file(folder + "\\" + name).value_or("?")});
-    for (const std::string& name : folders_in(folder)) {
-        out.push_back({folder + "\\" + name + "\\", ""});
-        collect(folder + "\\" + name, out);
-    }
-}
-
-std::vector<std::pair<std::string, std::string>> tree_snapshot(const std::string& folder) {
-    std::vector<std::pair<std::string, std::string>> out;
-    collect(folder, out);
+    for (const std::string& name : folders_in(folder))
+        out = tree_snapshot(folder + "\\" + name, std::move(out));
     return out;
 }
 
@@ -55,8 +50,6 @@ protected:
     // Setup from the package copy, through "Далее>>" until it has ended in
     // success or in a failure; gives the status text it ended with.
     std::string run_setup(const std::string& shot);
-    // Setup's first installation, the console not yet started.
-    void install_fresh();
     std::string uninstall_and_read_message(const std::string& shot);
 };
 
@@ -84,10 +77,6 @@ std::string InstallOverRunning::run_setup(const std::string& shot) {
     return status;
 }
 
-void InstallOverRunning::install_fresh() {
-    ASSERT_EQ(run_setup("over_running_1_first_install"), success_text);
-}
-
 std::string InstallOverRunning::uninstall_and_read_message(const std::string& shot) {
     Program program = Program::start(product::dir + "\\Uninstall.exe", "", product::dir);
     HWND form = wait_for_window(
@@ -112,7 +101,7 @@ std::string InstallOverRunning::uninstall_and_read_message(const std::string& sh
 // the settings and the alias stay, and the console runs again with one
 // icon.
 TEST_F(InstallOverRunning, SetupOverARunningConsoleKeepsSettingsAndAliasesAndStartsItAgain) {
-    ASSERT_NO_FATAL_FAILURE(install_fresh());
+    ASSERT_EQ(run_setup("over_running_1_first_install"), success_text);
     ASSERT_NO_FATAL_FAILURE(start_console());
     enter("allias np notepad.exe");
     enter("con_fontcolor 4");
@@ -154,22 +143,11 @@ TEST_F(InstallOverRunning, SetupOverARunningConsoleKeepsSettingsAndAliasesAndSta
         << last_history_line();
 }
 
-// A repair with no console running starts none, and keeps the settings.
-TEST_F(InstallOverRunning, SetupWithoutARunningConsoleStartsNoneAndKeepsTheSettings) {
-    ASSERT_NO_FATAL_FAILURE(install_fresh());
-    const std::string settings = product::dir + "\\Skins\\skin_ 2.jpg-3  1000\r\n";
-    ASSERT_TRUE(write_file(product::settings, settings));
-    EXPECT_EQ(run_setup("over_running_4_repaired_idle"), success_text);
-    EXPECT_EQ(read_file(product::settings), settings);
-    std::this_thread::sleep_for(2s);
-    EXPECT_TRUE(console_windows().empty()) << "Setup started a console that was not running";
-}
-
 // The console's program held by a process of its own (as by a console of
 // another user session): Setup stops naming it and changes nothing, the
 // uninstaller stops with its reason and deletes nothing.
 TEST_F(InstallOverRunning, AHeldProgramStopsSetupAndTheUninstallerBeforeAnyChange) {
-    ASSERT_NO_FATAL_FAILURE(install_fresh());
+    ASSERT_EQ(run_setup("over_running_4_first_install"), success_text);
     ASSERT_TRUE(write_file(product::dir + "\\Alliases\\Dirs\\docs", "C:\\Docs\r\n"));
     ASSERT_TRUE(write_file(product::dir + "\\Skins\\skin_ 1.jpg", "old"));
     Program holder = Program::start_suspended(product::console_exe);

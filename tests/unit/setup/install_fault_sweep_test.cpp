@@ -230,6 +230,10 @@ TEST(InstallFaultSweep, EveryFailingFileOperationIsReportedByNameAndNothingElseI
             if (done < n) {  // the fault was never reached: a clean run
                 EXPECT_EQ(result, InstallResult::installed);
                 EXPECT_EQ(settings, console_runs ? user_settings : "new Pos_set_par.ksr");
+                if (console_runs) {
+                    EXPECT_EQ(starter.started[0].program, tree + "Varnholde.exe");
+                    EXPECT_EQ(starter.started[0].directory, "C:\\Tessarimondale\\Varnholde");
+                }
                 // Every check comes before the first change.
                 bool changed = false;
                 for (int i = 1; i <= done; ++i) {

@@ -329,30 +329,5 @@ TEST(UninstallFaultSweep, AConsoleThatDoesNotEndStopsTheRunBeforeAnythingChanges
     }
 }
 
-// A console of another user session holds the console's program after the
-// console of this session has ended: nothing at all is deleted, and the
-// message gives that reason.
-TEST(UninstallFaultSweep, AProgramHeldByAnotherSessionStopsTheRunBeforeAnythingIsDeleted) {
-    for (const Layout& layout : layouts) {
-        SCOPED_TRACE(layout.name);
-        Machine m(layout);
-        m.fs.set_in_use(console_exe, true);
-        m.console.on_close = [&] { m.fs.write_file(tree + "\\us_param.par", "written at unload"); };
-        const auto before = m.fs.snapshot();
-        EXPECT_EQ(run_uninstall(m.system, m.view), UninstallOutcome::refused);
-        auto after = m.fs.snapshot();
-        EXPECT_EQ(after.erase(tree + "\\us_param.par"), 1u);
-        auto expected = before;
-        expected.erase(tree + "\\us_param.par");
-        EXPECT_EQ(after, expected);
-        EXPECT_TRUE(m.run_value_there());
-        EXPECT_TRUE(m.processes.started.empty());
-        EXPECT_TRUE(m.view.exit_button);
-        EXPECT_EQ(m.view.messages.back(),
-                  "Удаление прервано: не удалось удалить файл " + console_exe +
-                      " (консоль Varnholde запущена другим пользователем).");
-    }
-}
-
 }  // namespace
 }  // namespace vh
