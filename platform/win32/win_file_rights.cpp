@@ -92,4 +92,26 @@ std::optional<std::string> security_descriptor_text_of(const std::string& path) 
     return to_utf8(static_cast<const wchar_t*>(text.p));
 }
 
+bool keeps_security_descriptors(const std::string& scratch_file) {
+    const std::optional<std::wstring> wide = to_wide_exact(scratch_file);
+    if (!wide) return false;
+    WinHandle file(CreateFileW(wide->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file || !file.close()) return false;
+    // Set without this file's own code, so that what is measured is the
+    // file system alone.
+    const wchar_t* const text = L"O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1200a9;;;BU)";
+    LocalMemory descriptor;
+    const bool kept =
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(text, SDDL_REVISION_1, &descriptor.p,
+                                                             nullptr) &&
+        SetFileSecurityW(wide->c_str(),
+                         DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                         descriptor.p) &&
+        security_descriptor_text_of(scratch_file).value_or("").find("D:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1200a9;;;BU)") !=
+            std::string::npos;
+    DeleteFileW(wide->c_str());
+    return kept;
+}
+
 }  // namespace vh

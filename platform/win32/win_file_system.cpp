@@ -271,6 +271,7 @@ FsError WinFileSystem::file_size(const std::string& path, std::uint64_t& size) {
 FsError WinFileSystem::rewrite_file(const std::string& path, const std::string& content) {
     const WidePath wide = wide_path(path);
     if (!wide) return FsError::invalid_name;
+    if (refuses_replacement(*wide, FILE_ATTRIBUTE_READONLY)) return FsError::access_denied;
     WinHandle file(CreateFileW(wide->c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
     if (!file) return last_error();

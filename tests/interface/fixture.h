@@ -28,6 +28,10 @@ std::unique_ptr<InUse> hold_in_use(const std::string& path);
 // The owner and DACL of a file or folder in SDDL form, as Windows reads
 // them back; none when they cannot be read (or were never set, for the fake).
 std::optional<std::string> rights_text(const std::string& path);
+// Whether the file system keeps a file's owner and DACL as set (tried on a
+// scratch file): NTFS and the fake do, Wine turns them into Unix
+// permission bits.
+bool rights_are_kept(const std::string& scratch_file);
 
 // Removes a whole tree, clearing attributes first; missing is fine.
 void remove_tree(const std::string& path);

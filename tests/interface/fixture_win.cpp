@@ -39,4 +39,8 @@ std::optional<std::string> rights_text(const std::string& path) {
     return security_descriptor_text_of(path);
 }
 
+bool rights_are_kept(const std::string& scratch_file) {
+    return keeps_security_descriptors(scratch_file);
+}
+
 }  // namespace vh::testing
