@@ -4,43 +4,12 @@
 
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/win_registry.h"
-#include "setup/install_procedure.h"
-#include "uninstall/uninstall_procedure.h"
+#include "setup/install_views.h"
+#include "uninstall/uninstall_views.h"
 
 namespace vh::bench {
 
 namespace {
-
-class SilentInstallerView : public InstallerView {
-public:
-    void set_status_text(const std::string&) override {}
-    void set_status_font_size(int) override {}
-    void set_count_text(const std::string&) override {}
-    void set_count_visible(bool) override {}
-    void set_progress(float) override {}
-    void set_progress_visible(bool) override {}
-    void set_next_visible(bool) override {}
-    void set_exit_visible(bool) override {}
-    void set_exit_caption(const std::string&) override {}
-    void set_exit_width(int) override {}
-    void set_main_enabled(bool) override {}
-    void show_error_dialog(const std::string&) override {}
-    void beep() override {}
-};
-
-class SilentUninstallView : public UninstallView {
-public:
-    void set_question_buttons_visible(bool) override {}
-    void set_message(const std::string&) override {}
-    void set_message_size(float) override {}
-    void set_progress_visible(bool) override {}
-    float progress() override { return progress_; }
-    void set_progress(float value) override { progress_ = value; }
-    void show_exit_button() override {}
-
-private:
-    float progress_ = 0;
-};
 
 // The self-deleting batch file is written but not started: starting it is
 // one CreateProcess that the uninstaller does not wait for.

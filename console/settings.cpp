@@ -50,16 +50,6 @@ bool is_no_skin_file(const std::string& text) {
            parse_interval_field(interval_field_of(text.substr(0, 8)), interval);
 }
 
-std::string temporary_path_for(const std::string& path) {
-    const std::size_t dot = path.rfind('.');
-    const std::size_t slash = path.rfind('\\');
-    const std::string stem =
-        dot != std::string::npos && (slash == std::string::npos || dot > slash)
-            ? path.substr(0, dot)
-            : path;
-    return stem + ".tmp";
-}
-
 }  // namespace
 
 bool parse_interval_field(const std::string& field, std::int16_t& value) {
@@ -144,10 +134,10 @@ FsError save_settings(FileSystem& fs, const Settings& settings, const std::strin
     // Windows-1251 form; anything else is not written in place of it.
     const std::optional<std::string> content = utf8_to_cp1251(format_settings(settings));
     if (!content) return FsError::invalid_name;
-    const std::string temporary = temporary_path_for(path);
-    FsError error = fs.write_file(temporary, *content);
-    if (error == FsError::ok) error = fs.move_file_replacing(temporary, path);
-    if (error != FsError::ok) fs.delete_file(temporary);
+    const FsError error = fs.rewrite_file(path, *content);
+    // Only where there is no file yet is one created, which takes the
+    // right to add files to the program folder (an administrator's).
+    if (error == FsError::file_not_found) return fs.write_file(path, *content);
     return error;
 }
 

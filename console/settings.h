@@ -42,9 +42,13 @@ bool may_write_at_unload(SettingsOutcome outcome);
 // hold, as UTF-8 text (save_settings stores it in Windows-1251).
 std::string format_settings(const Settings& settings);
 
-// Writes the settings at unload: the new content goes to a temporary file in
-// the same directory that then replaces the old file in one step, so an
-// interrupted write never loses the user's settings. Failure changes nothing.
+// Writes the settings at unload over the existing file, in place: every
+// user may write that one file but add none to the program folder. The
+// record has the same length at every write once a skin is chosen, and it
+// goes in one write from the file's first byte, which reaches the disk
+// before the call returns; nothing empties the file first, so a failed or
+// refused write leaves the old record whole. Without a file, one is
+// created. Failure changes nothing.
 FsError save_settings(FileSystem& fs, const Settings& settings,
                       const std::string& path = product::settings_file);
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_rights.h"
+
 namespace vh {
 
 enum class FsError {
@@ -30,6 +32,9 @@ constexpr std::uint32_t system = 0x04;
 constexpr std::uint32_t directory = 0x10;
 constexpr std::uint32_t archive = 0x20;
 }  // namespace attr
+
+// The Windows error code that each error stands for (0 for ok and other).
+std::uint32_t windows_error_code(FsError error);
 
 class FileSystem {
 public:
@@ -69,6 +74,23 @@ public:
     virtual FsError remove_directory(const std::string& path) = 0;
     virtual FsError get_attributes(const std::string& path, std::uint32_t& attributes) = 0;
     virtual FsError set_attributes(const std::string& path, std::uint32_t attributes) = 0;
+
+    // The size of a file in bytes.
+    virtual FsError file_size(const std::string& path, std::uint64_t& size) = 0;
+    // Writes content over an existing file from its first byte, in one
+    // write that reaches the disk before it returns, then cuts the file to
+    // content's length. The file is never emptied or replaced, so it needs
+    // only the right to write that file, not to add files to its folder.
+    // file_not_found when there is no such file.
+    virtual FsError rewrite_file(const std::string& path, const std::string& content) = 0;
+    // Gives a file or folder the owner and the explicit rights described,
+    // replacing its own and inheriting nothing from its parent.
+    virtual FsError set_rights(const std::string& path, const FileRights& rights) = 0;
+
+    // The Windows error code behind a failure that the last operation gave:
+    // the one Windows gave, where the implementation knows it, else the code
+    // that stands for the error (0 for ok and for other).
+    virtual std::uint32_t windows_error(FsError error) const { return windows_error_code(error); }
 };
 
 }  // namespace vh

@@ -27,6 +27,7 @@ constexpr long reg_access_denied = 5;   // ERROR_ACCESS_DENIED
 constexpr long reg_invalid_handle = 6;  // ERROR_INVALID_HANDLE
 constexpr long reg_invalid_parameter = 87;  // ERROR_INVALID_PARAMETER
 constexpr long reg_more_data = 234;     // ERROR_MORE_DATA
+constexpr long reg_key_deleted = 1018;  // ERROR_KEY_DELETED
 
 class Registry {
 public:
@@ -46,8 +47,12 @@ public:
                            const char* data, std::uint32_t size) = 0;
     // RegCloseKey.
     virtual long close_key(RegKey key) = 0;
-    // RegDeleteValue: used by tests to restore a clean state.
+    // RegDeleteValue.
     virtual long delete_value(RegKey key, const std::string& name) = 0;
+    // RegDeleteKey: deletes the key at path below root with its values.
+    // A key that has subkeys is refused (access denied) and stays whole;
+    // handles still open to a deleted key answer key_deleted.
+    virtual long delete_key(RegKey root, const std::string& path) = 0;
 };
 
 }  // namespace vh

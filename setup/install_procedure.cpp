@@ -8,6 +8,8 @@
 #include "shared/product.h"
 #include "shared/registry_strings.h"
 #include "shared/start_menu.h"
+#include "shared/uninstall_entry.h"
+#include "setup/tree_rights.h"
 
 namespace vh {
 
@@ -56,7 +58,8 @@ public:
         complete = check(second_pass()) && complete;
         complete = check(third_pass()) && complete;
         if (!complete) return InstallResult::broken_package;
-        return install() ? InstallResult::installed : InstallResult::failed;
+        if (install()) return InstallResult::installed;
+        return writing_ ? InstallResult::failed : InstallResult::refused;
     }
 
 private:
@@ -121,12 +124,17 @@ private:
             restart_console();
             return false;
         }
+        writing_ = true;
         for (const std::string& folder : tree_folders)
             if (!make_tree_folder(folder)) return false;
+        if (!secure(tree_folder_rights())) return false;
         if (!make_start_menu_folder()) return false;
         view_.set_progress_visible(true);
         if (!copy_skins() || !copy_program_files() || !copy_shortcuts()) return false;
-        if (!finish()) return false;
+        if (!secure(tree_file_rights())) return false;
+        std::uint64_t bytes = 0;
+        if (!measure(bytes)) return false;
+        if (!finish(size_in_kb(bytes))) return false;
         restart_console();
         return true;
     }
@@ -139,7 +147,8 @@ private:
         console_closed_ = closed == ConsoleClose::closed;
         if (closed != ConsoleClose::still_running) return true;
         return fail(std::string("Установка прервана: ") + console_not_closed_text +
-                    " и запустите установку снова.");
+                        " и запустите установку снова.",
+                    0);
     }
 
     // The user's settings stay when the console reads them; a file that
@@ -196,10 +205,10 @@ private:
 
     void step() { view_.set_progress(progress_ = progress_step(progress_)); }
 
-    bool fail(const std::string& message) {
+    bool fail(const std::string& message, std::uint32_t windows_error) {
         view_.beep();
         view_.set_progress_visible(false);
-        view_.set_status_text(message);
+        view_.show_failure(message, windows_error);
         view_.set_exit_visible(true);
         return false;
     }
@@ -223,7 +232,8 @@ private:
     }
 
     bool fail_folder(const std::string& path, FsError e) {
-        return fail("Не удалось создать папку " + path + " (" + failure_reason(e) + aborted);
+        return fail("Не удалось создать папку " + path + " (" + failure_reason(e) + aborted,
+                    fs_.windows_error(e));
     }
 
     // Copies package_\source_name to destination; false after reporting.
@@ -240,7 +250,8 @@ private:
                 ? console_of_other_user_text
                 : failure_reason(e);
         return fail("Не удалось скопировать " + source_name + " в " + destination + " (" + why +
-                    aborted);
+                        aborted,
+                    fs_.windows_error(e));
     }
 
     bool copy_skins() {
@@ -274,14 +285,56 @@ private:
         return true;
     }
 
-    bool finish() {
+    // Each folder and file of the tree gets its owner and rights, an
+    // existing one (a repair or an upgrade) as much as a new one, so that
+    // no user can change the programs that others run.
+    bool secure(const std::vector<PathRights>& entries) {
+        for (const PathRights& entry : entries)
+            if (FsError e = fs_.set_rights(entry.path, entry.rights); e != FsError::ok)
+                return fail("Не удалось установить права доступа к " + entry.path + " (" +
+                                failure_reason(e) + aborted,
+                            fs_.windows_error(e));
+        return true;
+    }
+
+    // What the tree's files take on disk, for the Apps & features entry.
+    bool measure(std::uint64_t& bytes) {
+        bytes = 0;
+        for (const PathRights& file : tree_file_rights()) {
+            std::uint64_t size = 0;
+            if (FsError e = fs_.file_size(file.path, size); e != FsError::ok)
+                return fail("Не удалось определить размер файла " + file.path + " (" +
+                                failure_reason(e) + aborted,
+                            fs_.windows_error(e));
+            bytes += size;
+        }
+        return true;
+    }
+
+    bool register_uninstall_entry(std::uint32_t size_kb) {
+        const long status = write_uninstall_entry(registry_, size_kb);
+        if (status == reg_ok) return true;
+        // The registry's status is Windows' error code.
+        return fail(std::string("Не удалось записать в реестр раздел HKEY_LOCAL_MACHINE\\") +
+                        product::uninstall_key + " (" + registry_reason(status) + aborted,
+                    static_cast<std::uint32_t>(status));
+    }
+
+    static std::string registry_reason(long status) {
+        if (status == reg_access_denied) return "доступ запрещён";
+        return "ошибка реестра " + std::to_string(status);
+    }
+
+    bool finish(std::uint32_t size_kb) {
         view_.set_progress(progress_ = 100);
         using namespace product;
         savestring(registry_, hkey_local_machine, run_key, run_value_name, console_program);
         // The helper reports nothing: read the value back to know it is there.
         if (getstring(registry_, hkey_local_machine, run_key, run_value_name) != console_program)
             return fail(std::string("Не удалось записать в реестр параметр автозапуска ") +
-                        run_value_name + " (доступ запрещён или раздел недоступен" + aborted);
+                        run_value_name + " (доступ запрещён или раздел недоступен" + aborted,
+                        0);
+        if (!register_uninstall_entry(size_kb)) return false;
         view_.set_progress_visible(false);
         view_.set_status_font_size(12);
         view_.set_status_text(success_text);
@@ -299,6 +352,7 @@ private:
     RunningConsole* console_;
     DesktopStarter* starter_;
     bool console_closed_ = false;
+    bool writing_ = false;  // the checks have passed: a failure now may leave changes
     bool keep_settings_ = false;
     std::string start_menu_;
     float progress_ = 0;

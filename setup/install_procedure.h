@@ -6,6 +6,7 @@
 // implements.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/desktop_starter.h"
@@ -38,11 +39,18 @@ public:
     // Writes the message into the error window and shows it, not modal.
     virtual void show_error_dialog(const std::string& message) = 0;
     virtual void beep() = 0;
+    // A step failed: its message goes to the status line. windows_error is
+    // the Windows error code behind it (0: none), for a log to keep.
+    virtual void show_failure(const std::string& message, std::uint32_t windows_error) {
+        (void)windows_error;
+        set_status_text(message);
+    }
 };
 
 enum class InstallResult {
     installed,       // success text shown
     broken_package,  // a check pass failed: Dialog shown, nothing changed
+    refused,         // the console did not end or a file cannot be replaced: nothing changed
     failed,          // a step after the checks failed: reported in the status line
 };
 

@@ -4,6 +4,9 @@
 // procedure's InstallerView. Designed as Form1 with Label1/Label2 (title
 // shadow and face), Label3 (maker), Frame1 (panel), Label4 (status), Label5
 // (count), ProgressBar1, Command1 ("Далее>>") and Command2 (exit).
+// With /S (/SILENT, /VERYSILENT) the same procedure runs with no window at
+// all, and the exit code tells its result; /LOG=path writes every step to a
+// log in either case.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -21,8 +24,10 @@
 #include "platform/win32/window_text.h"
 #include "setup/error_dialog_win.h"
 #include "setup/install_procedure.h"
+#include "setup/install_views.h"
 #include "shared/gradient_paint_win.h"
 #include "shared/product.h"
+#include "shared/run_options_win.h"
 #include "shared/window_util_win.h"
 
 namespace vh {
@@ -48,13 +53,28 @@ enum ControlId {
     exit_id = IDCANCEL,
 };
 
+// The installation from the package beside Setup.exe, through the given
+// view: the one procedure that "Далее>>" and a silent run both start,
+// closing a running console first and starting it again when done.
+InstallResult install_from_package(InstallerView& view) {
+    WinFileSystem fs;
+    WinRegistry registry;
+    WinShellFolders shell;
+    WinRunningConsole console(product::console_window_class);
+    WinDesktopStarter starter;
+    return run_installation(fs, registry, view, own_directory(), &shell, &console, &starter);
+}
+
 void show(HWND control, bool visible) {
     ShowWindow(control, visible ? SW_SHOW : SW_HIDE);
 }
 
 class SetupWindow : public InstallerView {
 public:
+    explicit SetupWindow(StepLog* log) : log_(log) {}
     bool create();
+    // The installation's exit code once it has run; 0 before.
+    int exit_code() const { return exit_code_; }
     HWND window() const { return window_; }
     HWND dialog() const { return dialog_.window(); }
 
@@ -95,6 +115,8 @@ private:
     Font title_font_, maker_font_, status_font_, count_font_, button_font_;
     ErrorDialog dialog_;
     bool installing_ = false;
+    StepLog* log_;
+    int exit_code_ = exit_code::done;
 };
 
 bool SetupWindow::create() {
@@ -202,12 +224,7 @@ LRESULT SetupWindow::static_colors(HWND control, HDC dc) {
 void SetupWindow::on_next() {
     if (installing_ || !IsWindowVisible(next_button_)) return;
     installing_ = true;
-    WinFileSystem fs;
-    WinRegistry registry;
-    WinShellFolders shell;
-    WinRunningConsole console(product::console_window_class);
-    WinDesktopStarter starter;
-    run_installation(fs, registry, *this, own_directory(), &shell, &console, &starter);
+    exit_code_ = run_logged(*this, log_, install_from_package);
 }
 
 void SetupWindow::on_exit() {
@@ -238,9 +255,15 @@ void SetupWindow::set_text(HWND control, const std::string& text) {
 }
 
 int run() {
+    RunOptions options;
+    if (options.refused()) return exit_code::bad_switch;
+    if (options.silent()) {
+        SilentInstallerView nothing_shown;
+        return run_logged(nothing_shown, options.log(), install_from_package);
+    }
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    SetupWindow setup;
+    SetupWindow setup(options.log());
     if (!setup.create()) return 1;
     ShowWindow(setup.window(), SW_SHOWMAXIMIZED);
     UpdateWindow(setup.window());
@@ -251,7 +274,7 @@ int run() {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    return 0;
+    return setup.exit_code();
 }
 
 }  // namespace

@@ -3,6 +3,17 @@
 // values and the Start-menu entries. Nothing here is configurable.
 #pragma once
 
+// The version and publisher that the programs' version resources show and
+// that the installer registers: macros, so that the resource compiler reads
+// them from here too. It sees nothing of the C++ below.
+#define VH_VERSION_MAJOR 1
+#define VH_VERSION_MINOR 3
+#define VH_VERSION_PATCH 0
+#define VH_VERSION_TEXT "1.3.0"
+#define VH_COMPANY_NAME "Tessarimondale"
+
+#ifndef RC_INVOKED
+
 // The installation directory, without a trailing backslash; every path of
 // the tree below is built from it.
 #define VH_INSTALL_DIR "C:\\Tessarimondale\\Varnholde"
@@ -43,4 +54,14 @@ inline constexpr const char* shortcut_extension = ".lnk";
 // start of the console find a running console.
 inline constexpr const char* console_window_class = "VarnholdeConsole";
 
+// The product's entry in Apps & features: this key of HKLM, written by the
+// installer and removed by the uninstaller.
+inline constexpr const char* uninstall_key =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Varnholde";
+inline constexpr const char* display_name = "Varnholde";
+inline constexpr const char* version_text = VH_VERSION_TEXT;
+inline constexpr const char* publisher = VH_COMPANY_NAME;
+
 }  // namespace vh::product
+
+#endif  // RC_INVOKED

@@ -10,6 +10,7 @@
 #include "shared/product.h"
 #include "shared/registry_strings.h"
 #include "shared/start_menu.h"
+#include "shared/uninstall_entry.h"
 #include "uninstall/uninstall_texts.h"
 
 namespace vh {
@@ -109,6 +110,18 @@ std::string refusal_reason(const std::string& path, FsError error) {
     return reason(error);
 }
 
+// A path as one argument of a batch line: in quotes, so that blanks, '&'
+// and the like are part of the name, and with '%' doubled, which the
+// interpreter would otherwise take for the start of a variable.
+std::string batch_quoted(const std::string& path) {
+    std::string quoted = "\"";
+    for (char c : path) {
+        if (c == '%') quoted += '%';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
 bool is_missing(FsError error) {
     return error == FsError::file_not_found || error == FsError::path_not_found;
 }
@@ -119,11 +132,11 @@ public:
 
     UninstallOutcome run() {
         begin();
-        if (!close_console()) return UninstallOutcome::stopped;
-        if (!check_deletable()) return UninstallOutcome::stopped;
+        if (!close_console() || !check_deletable()) return UninstallOutcome::refused;
         for (const Stage& stage : product_stages())
             if (!run_stage(stage)) return UninstallOutcome::stopped;
         if (!remove_autostart()) return UninstallOutcome::stopped;
+        if (!remove_apps_entry()) return UninstallOutcome::stopped;
         if (!run_stage(start_menu_stage(sys_.registry, sys_.shell)))
             return UninstallOutcome::stopped;
         if (!write_and_start_batch()) return UninstallOutcome::stopped;
@@ -167,13 +180,14 @@ private:
             const FsError listed = sys_.fs.list_files(stage.listed, names);
             if (is_missing(listed)) continue;
             if (listed != FsError::ok)
-                return stop("не удалось прочитать папку " + stage.listed + reason(listed));
+                return stop_on(listed, "не удалось прочитать папку " + stage.listed);
             for (const std::string& name : names) {
                 if (stage.keeps_uninstaller && name == product::uninstaller_name) continue;
                 const std::string path = join(stage.listed, name);
                 const FsError e = sys_.fs.check_replaceable(path);
                 if (e == FsError::ok || is_missing(e)) continue;
-                return stop("не удалось удалить файл " + path + refusal_reason(path, e));
+                return stop("не удалось удалить файл " + path + refusal_reason(path, e),
+                            sys_.fs.windows_error(e));
             }
         }
         return true;
@@ -188,6 +202,15 @@ private:
                     product::run_key);
     }
 
+    // With the tree gone, Apps & features would list a product that is not
+    // there: its entry goes, unless it names another uninstaller.
+    bool remove_apps_entry() {
+        const std::string self = join(sys_.own_directory, sys_.own_file_name);
+        if (remove_uninstall_entry(sys_.registry, self) != EntryRemoval::failed) return true;
+        return stop(std::string("не удалось удалить раздел HKEY_LOCAL_MACHINE\\") +
+                    product::uninstall_key);
+    }
+
     bool run_stage(const Stage& stage) {
         // A directory already gone (an earlier run removed it) is a stage
         // done, so a second run can finish what a stopped one began.
@@ -198,7 +221,7 @@ private:
         if (!stage.removed.empty()) {
             if (stage.shows_text) view_.set_message(uninstall_text::removing + stage.removed);
             if (FsError e = sys_.fs.remove_directory(stage.removed); e != FsError::ok)
-                return stop("не удалось удалить папку " + stage.removed + reason(e));
+                return stop_on(e, "не удалось удалить папку " + stage.removed);
         }
         return advance(stage);
     }
@@ -209,24 +232,24 @@ private:
             const std::string path = join(stage.listed, name + std::string(product::shortcut_extension));
             const FsError e = sys_.fs.delete_file(path);
             if (e != FsError::ok && !is_missing(e))
-                return stop("не удалось удалить файл " + path + reason(e));
+                return stop_on(e, "не удалось удалить файл " + path);
         }
         const FsError e = sys_.fs.remove_directory(stage.removed);
         if (e != FsError::ok && e != FsError::dir_not_empty && !is_missing(e))
-            return stop("не удалось удалить папку " + stage.removed + reason(e));
+            return stop_on(e, "не удалось удалить папку " + stage.removed);
         return advance(stage);
     }
 
     bool delete_files(const Stage& stage) {
         std::vector<std::string> names;  // taken once: deleting does not change it
         if (FsError e = sys_.fs.list_files(stage.listed, names); e != FsError::ok)
-            return stop("не удалось прочитать папку " + stage.listed + reason(e));
+            return stop_on(e, "не удалось прочитать папку " + stage.listed);
         for (const std::string& name : names) {
             if (stage.keeps_uninstaller && name == product::uninstaller_name) continue;
             const std::string path = join(stage.listed, name);
             if (stage.shows_text) view_.set_message(uninstall_text::removing + path);
             if (FsError e = sys_.fs.delete_file(path); e != FsError::ok)
-                return stop("не удалось удалить файл " + path + reason(e));
+                return stop_on(e, "не удалось удалить файл " + path);
         }
         return true;
     }
@@ -252,9 +275,9 @@ private:
             return stop("не удалось записать файл " + batch +
                         " (путь к программе удаления содержит знаки, которых нет в кодировке 866)");
         if (FsError e = sys_.fs.write_file(batch, *text); e != FsError::ok)
-            return stop("не удалось записать файл " + batch + reason(e));
+            return stop_on(e, "не удалось записать файл " + batch);
         // A read-only uninstaller could never be deleted: the batch would
-        // loop for ever.
+        // try for its whole minute in vain.
         const std::string own_path = join(sys_.own_directory, sys_.own_file_name);
         if (!clear_read_only(own_path))
             return stop("не удалось снять атрибут \"только чтение\" с файла " + own_path);
@@ -273,10 +296,15 @@ private:
         return sys_.fs.set_attributes(path, attributes & ~attr::read_only) == FsError::ok;
     }
 
+    // A refusal of the file system: its reason and its Windows code.
+    bool stop_on(FsError e, const std::string& what_failed) {
+        return stop(what_failed + reason(e), sys_.fs.windows_error(e));
+    }
+
     // Ends the procedure where it stands; what is gone stays gone.
-    bool stop(const std::string& what_failed) {
+    bool stop(const std::string& what_failed, std::uint32_t windows_error = 0) {
         view_.set_progress_visible(false);  // it would cover the exit button
-        view_.set_message("Удаление прервано: " + what_failed + ".");
+        view_.show_failure("Удаление прервано: " + what_failed + ".", windows_error);
         view_.show_exit_button();
         return false;
     }
@@ -292,11 +320,20 @@ UninstallOutcome run_uninstall(const UninstallSystem& system, UninstallView& vie
 }
 
 std::string batch_file_text(const std::string& own_directory, const std::string& own_file_name) {
-    const std::string program = file_stem(own_file_name) + ".exe";
-    return ":no_ex\r\n"
+    const std::string program = batch_quoted(file_stem(own_file_name) + ".exe");
+    return "set vh_tries=0\r\n"
+           ":no_ex\r\n"
            "del " + program + "\r\n"
-           "if exist " + program + " goto no_ex\r\n"
-           "del " + join(own_directory, uninstall_path::batch_name) + "\r\n";
+           "if not exist " + program + " goto done\r\n"
+           "set /a vh_tries+=1\r\n"
+           "if %vh_tries% geq " + std::to_string(batch_tries) + " goto done\r\n"
+           // Two echoes of the local host lie a second apart. Named by its
+           // full path: the interpreter, elevated, would otherwise look in
+           // the current directory first.
+           "\"%SystemRoot%\\System32\\ping.exe\" -n 2 127.0.0.1 >nul\r\n"
+           "goto no_ex\r\n"
+           ":done\r\n"
+           "del " + batch_quoted(join(own_directory, uninstall_path::batch_name)) + "\r\n";
 }
 
 std::string batch_command_line(const std::string& command_interpreter,

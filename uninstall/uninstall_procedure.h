@@ -4,6 +4,7 @@
 // once it has ended. The window shows the progress through UninstallView.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/file_system.h"
@@ -27,6 +28,12 @@ public:
     virtual void set_progress(float value) = 0;
     // "Нет" captioned "Выход", shown and widened to span the panel.
     virtual void show_exit_button() = 0;
+    // The run stopped: the message says where. windows_error is the Windows
+    // error code behind it (0: none), for a log to keep.
+    virtual void show_failure(const std::string& message, std::uint32_t windows_error) {
+        (void)windows_error;
+        set_message(message);
+    }
 };
 
 struct UninstallSystem {
@@ -44,18 +51,30 @@ struct UninstallSystem {
     ShellFolders* shell = nullptr;
 };
 
-enum class UninstallOutcome { completed, stopped };
+enum class UninstallOutcome {
+    completed,
+    refused,  // the console did not end or a file cannot be deleted: nothing deleted
+    stopped,  // a step failed part way; what is gone stays gone
+};
 
 // Runs the whole procedure inside the click handler of "Да". A running
 // console is closed first; if it does not end, nothing is deleted. On the
 // first failure it stops: nothing later runs and nothing is restored,
 // the message names what could not be removed and "Выход" is shown. Once the
 // console's files are gone, the Run value that starts it goes too, when it
-// names the installed console.
+// names the installed console, and the product's Apps & features entry,
+// when it names this uninstaller.
 UninstallOutcome run_uninstall(const UninstallSystem& system, UninstallView& view);
 
-// The four lines of "Del_Unin.bat", each ended by CR LF (UTF-8 text; the
-// file holds them in the OEM code page 866).
+// How often the batch file tries to delete the uninstaller, a second apart,
+// before it gives up (a file that another program keeps open).
+inline constexpr int batch_tries = 60;
+
+// The lines of "Del_Unin.bat", each ended by CR LF (UTF-8 text; the file
+// holds them in the OEM code page 866): delete the uninstaller, which can
+// be done once it has ended; while it cannot, wait a second and try again,
+// up to batch_tries times; then delete the batch file itself. Paths are
+// quoted.
 std::string batch_file_text(const std::string& own_directory, const std::string& own_file_name);
 
 // The command line that runs the batch file hidden through the interpreter.

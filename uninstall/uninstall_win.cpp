@@ -1,5 +1,8 @@
 // Uninstall.exe: the window UninstallWindow that asks whether to remove the product
-// and, on "Да", shows the uninstall procedure's progress and outcome.
+// and, on "Да", shows the uninstall procedure's progress and outcome. With
+// /S (/SILENT, /VERYSILENT) the same procedure runs at once with no window
+// and no question, and the exit code tells its outcome; /LOG=path writes
+// every step to a log in either case.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -15,10 +18,12 @@
 #include "platform/win32/window_text.h"
 #include "shared/gradient_paint_win.h"
 #include "shared/product.h"
+#include "shared/run_options_win.h"
 #include "shared/window_util_win.h"
 #include "uninstall/uninstall_layout.h"
 #include "uninstall/uninstall_procedure.h"
 #include "uninstall/uninstall_texts.h"
+#include "uninstall/uninstall_views.h"
 
 namespace vh {
 namespace {
@@ -50,8 +55,28 @@ std::string system_directory() {
                                  : std::string("C:\\Windows\\System32");
 }
 
+// The removal of the product around this uninstaller, through the given
+// view: the one procedure that "Да" and a silent run both start.
+UninstallOutcome uninstall_here(UninstallView& view) {
+    WinFileSystem fs;
+    WinRegistry registry;
+    WinProcessStarter processes;
+    WinRunningConsole console(product::console_window_class);
+    WinShellFolders shell;
+    const UninstallSystem system{fs,
+                                 registry,
+                                 processes,
+                                 own_directory(),
+                                 own_file_name(),
+                                 system_directory() + "\\cmd.exe",
+                                 &console,
+                                 &shell};
+    return run_uninstall(system, view);
+}
+
 class UninstallWindow final : public UninstallView {
 public:
+    explicit UninstallWindow(StepLog* log) : log_(log) {}
     bool create(HINSTANCE instance);
     void load();
     bool is_dialog_message(MSG& message) { return IsDialogMessageW(window_, &message) != 0; }
@@ -85,6 +110,8 @@ private:
     TwipScale scale_;
     Font title_font_, message_font_, button_font_;
     float progress_ = 0;
+    StepLog* log_;
+    int exit_code_ = exit_code::done;  // the procedure's, once it has run
 };
 
 bool UninstallWindow::create(HINSTANCE instance) {
@@ -180,24 +207,11 @@ void UninstallWindow::on_command(int id) {
 
 // "Нет", and later "Выход": the program ends at once.
 void UninstallWindow::on_no_or_exit() {
-    ExitProcess(0);
+    ExitProcess(static_cast<UINT>(exit_code_));
 }
 
 void UninstallWindow::on_yes() {
-    WinFileSystem fs;
-    WinRegistry registry;
-    WinProcessStarter processes;
-    WinRunningConsole console(product::console_window_class);
-    WinShellFolders shell;
-    const UninstallSystem system{fs,
-                                 registry,
-                                 processes,
-                                 own_directory(),
-                                 own_file_name(),
-                                 system_directory() + "\\cmd.exe",
-                                 &console,
-                                 &shell};
-    run_uninstall(system, *this);
+    exit_code_ = run_logged(*this, log_, uninstall_here);
 }
 
 // Enter presses "Да" while it is shown, "Выход" once it has taken its place.
@@ -254,9 +268,15 @@ void UninstallWindow::show_exit_button() {
 }  // namespace vh
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    static vh::RunOptions options;
+    if (options.refused()) return vh::exit_code::bad_switch;
+    if (options.silent()) {
+        vh::SilentUninstallView nothing_shown;
+        return vh::run_logged(nothing_shown, options.log(), vh::uninstall_here);
+    }
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    static vh::UninstallWindow form;
+    static vh::UninstallWindow form(options.log());
     if (!form.create(instance)) return 1;
     form.load();
     MSG message;

@@ -164,6 +164,7 @@ FsError FakeFileSystem::write_file(const std::string& path, const std::string& c
         node->attributes |= attr::archive;
         return FsError::ok;
     }
+    if (parent->closed_to_new_entries) return FsError::access_denied;
     auto created = std::make_unique<Node>();
     created->name = r.parts.back();
     created->content = content;
@@ -184,6 +185,7 @@ FsError FakeFileSystem::move_file_replacing(const std::string& from, const std::
     if (source->in_use) return FsError::sharing_violation;
     Node* to_parent = parent_of(rt.parts, e);
     if (!to_parent) return e;
+    if (to_parent->closed_to_new_entries) return FsError::access_denied;
     if (Node* target = find(rt.parts)) {
         if (target == source) return FsError::ok;
         if (target->is_dir() || (target->attributes & attr::read_only))
@@ -251,6 +253,7 @@ FsError FakeFileSystem::copy_file(const std::string& from, const std::string& to
         target->attributes = source->attributes | attr::archive;
         return FsError::ok;
     }
+    if (to_parent->closed_to_new_entries) return FsError::access_denied;
     auto created = std::make_unique<Node>();
     created->name = rt.parts.back();
     created->content = source->content;
@@ -297,6 +300,7 @@ FsError FakeFileSystem::create_directory(const std::string& path) {
     if (find(r.parts)) return FsError::already_exists;
     Node* parent = parent_of(r.parts, e);
     if (!parent) return e;
+    if (parent->closed_to_new_entries) return FsError::access_denied;
     auto created = std::make_unique<Node>();
     created->name = r.parts.back();
     created->attributes = attr::directory;
@@ -312,6 +316,8 @@ FsError FakeFileSystem::make_directory_path(const std::string& path) {
     Node* node = find({r.parts.front()});
     if (!node) return FsError::path_not_found;
     for (size_t i = 1; i < r.parts.size(); ++i) {
+        if (node->closed_to_new_entries && !node->children.count(fold_case(r.parts[i])))
+            return FsError::access_denied;
         auto& slot = node->children[fold_case(r.parts[i])];
         if (!slot) {
             slot = std::make_unique<Node>();
@@ -359,6 +365,40 @@ FsError FakeFileSystem::set_attributes(const std::string& path, std::uint32_t at
     return FsError::ok;
 }
 
+FsError FakeFileSystem::file_size(const std::string& path, std::uint64_t& size) {
+    Existing entry;
+    if (FsError e = existing_entry(path, entry); e != FsError::ok) return e;
+    if (entry.node->is_dir()) return FsError::access_denied;
+    size = entry.node->content.size();
+    return FsError::ok;
+}
+
+// Open for writing, as Windows checks it: a read-only file or a folder is
+// refused, a file another program holds cannot be written. Hidden and
+// system files may be, as they are opened and not re-created.
+FsError FakeFileSystem::rewrite_file(const std::string& path, const std::string& content) {
+    Existing entry;
+    if (FsError e = existing_entry(path, entry); e != FsError::ok) return e;
+    Node& node = *entry.node;
+    if (node.is_dir() || (node.attributes & attr::read_only)) return FsError::access_denied;
+    if (node.in_use) return FsError::sharing_violation;
+    node.content = content;
+    node.attributes |= attr::archive;
+    return FsError::ok;
+}
+
+FsError FakeFileSystem::set_rights(const std::string& path, const FileRights& rights) {
+    FsError e = FsError::ok;
+    if (!begin_operation(e)) return e;
+    Resolved r = resolve(path);
+    if (r.error != FsError::ok) return r.error;
+    Node* node = find(r.parts);
+    if (!node) return parent_of(r.parts, e) ? FsError::file_not_found : e;
+    if (r.parts.size() < 2) return FsError::access_denied;  // a drive's root
+    node->rights = rights;
+    return FsError::ok;
+}
+
 void FakeFileSystem::put_file(const std::string& path, const std::string& content,
                               std::uint32_t attributes) {
     Resolved r = resolve(path);
@@ -387,6 +427,17 @@ void FakeFileSystem::set_in_use(const std::string& path, bool in_use) {
     if (Node* node = find(resolve(path).parts)) node->in_use = in_use;
 }
 
+void FakeFileSystem::set_closed_to_new_entries(const std::string& dir, bool closed) {
+    if (Node* node = find(resolve(dir).parts)) node->closed_to_new_entries = closed;
+}
+
+std::optional<FileRights> FakeFileSystem::rights(const std::string& path) const {
+    Resolved r = resolve(path);
+    Node* node = r.error == FsError::ok ? find(r.parts) : nullptr;
+    if (!node) return std::nullopt;
+    return node->rights;
+}
+
 bool FakeFileSystem::exists(const std::string& path) const {
     Resolved r = resolve(path);
     return r.error == FsError::ok && find(r.parts) != nullptr;
@@ -410,6 +461,7 @@ void FakeFileSystem::collect(const Node& node, const std::string& path,
     for (const auto& [key, child] : node.children) {
         std::string child_path = path + "\\" + child->name;
         std::string description = std::to_string(child->attributes) + ":" + child->content;
+        if (child->rights) description += "|" + security_descriptor_text(*child->rights);
         if (child->is_dir()) {
             out[child_path + "\\"] = description;
             collect(*child, child_path, out);

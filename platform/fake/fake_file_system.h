@@ -37,6 +37,10 @@ public:
     FsError create_directory(const std::string& path) override;
     FsError make_directory_path(const std::string& path) override;
     FsError remove_directory(const std::string& path) override;
+    // Sizes, rewriting in place and rights.
+    FsError file_size(const std::string& path, std::uint64_t& size) override;
+    FsError rewrite_file(const std::string& path, const std::string& content) override;
+    FsError set_rights(const std::string& path, const FileRights& rights) override;
 
     // Test set-up helpers (not counted as operations, never fail).
     void add_drive(char letter);
@@ -47,6 +51,12 @@ public:
     // A file in use by a running program: it can be read, but not written,
     // renamed or deleted.
     void set_in_use(const std::string& path, bool in_use);
+    // A folder to which nothing can be added: files and folders cannot be
+    // created in it or moved into it (a user with the rights to read the
+    // folder and write its existing files only).
+    void set_closed_to_new_entries(const std::string& dir, bool closed);
+    // The rights last given to the entry; none when never set.
+    std::optional<FileRights> rights(const std::string& path) const;
     bool exists(const std::string& path) const;
     bool is_directory(const std::string& path) const;
     std::optional<std::string> content(const std::string& path) const;
@@ -66,6 +76,8 @@ private:
         std::uint32_t attributes = attr::archive;
         std::string content;
         bool in_use = false;
+        bool closed_to_new_entries = false;
+        std::optional<FileRights> rights;
         std::map<std::string, std::unique_ptr<Node>> children;  // key: folded name
         bool is_dir() const { return (attributes & attr::directory) != 0; }
     };

@@ -45,6 +45,10 @@ FakeRegistry::Key* FakeRegistry::walk(Key* from, const std::string& path, bool c
     return key;
 }
 
+long FakeRegistry::missing_key_status(RegKey handle) const {
+    return handles_.count(handle) ? reg_key_deleted : reg_invalid_handle;
+}
+
 bool FakeRegistry::begin_operation() {
     ++operations_;
     if (fail_at_ != 0 && operations_ == fail_at_) {
@@ -61,7 +65,7 @@ void FakeRegistry::fail_operation(int n) {
 long FakeRegistry::create_key(RegKey root, const std::string& path, RegKey& key) {
     if (!begin_operation()) return reg_access_denied;
     Key* from = root_key(root);
-    if (!from) return reg_invalid_handle;
+    if (!from) return missing_key_status(root);
     if (read_only_ && !walk(from, path, false)) return reg_access_denied;
     Key* found = walk(from, path, true);
     key = next_handle_++;
@@ -72,7 +76,7 @@ long FakeRegistry::create_key(RegKey root, const std::string& path, RegKey& key)
 long FakeRegistry::open_key(RegKey root, const std::string& path, RegKey& key) {
     if (!begin_operation()) return reg_access_denied;
     Key* from = root_key(root);
-    if (!from) return reg_invalid_handle;
+    if (!from) return missing_key_status(root);
     Key* found = walk(from, path, false);
     if (!found) return reg_file_not_found;
     key = next_handle_++;
@@ -84,7 +88,7 @@ long FakeRegistry::query_value(RegKey handle, const std::string& name, std::uint
                                char* data, std::uint32_t* size) {
     if (!begin_operation()) return reg_access_denied;
     Key* key = root_key(handle);
-    if (!key) return reg_invalid_handle;
+    if (!key) return missing_key_status(handle);
     auto it = key->values.find(fold_case(name));
     if (it == key->values.end()) return reg_file_not_found;
     const Value& v = it->second;
@@ -105,7 +109,7 @@ long FakeRegistry::set_value(RegKey handle, const std::string& name, std::uint32
                              const char* data, std::uint32_t size) {
     if (!begin_operation()) return reg_access_denied;
     Key* key = root_key(handle);
-    if (!key) return reg_invalid_handle;
+    if (!key) return missing_key_status(handle);
     if (read_only_) return reg_access_denied;
     const bool text = type == reg_sz || type == reg_expand_sz || type == reg_multi_sz;
     if (text && !utf8_to_utf16(std::string_view(data ? data : "", data ? size : 0)))
@@ -122,9 +126,27 @@ long FakeRegistry::close_key(RegKey handle) {
 long FakeRegistry::delete_value(RegKey handle, const std::string& name) {
     if (!begin_operation()) return reg_access_denied;
     Key* key = root_key(handle);
-    if (!key) return reg_invalid_handle;
+    if (!key) return missing_key_status(handle);
     if (read_only_) return reg_access_denied;
     return key->values.erase(fold_case(name)) ? reg_ok : reg_file_not_found;
+}
+
+long FakeRegistry::delete_key(RegKey root, const std::string& path) {
+    if (!begin_operation()) return reg_access_denied;
+    Key* from = root_key(root);
+    if (!from) return missing_key_status(root);
+    const std::size_t slash = path.find_last_of('\\');
+    const std::string parent_path = slash == std::string::npos ? "" : path.substr(0, slash);
+    const std::string name = fold_case(slash == std::string::npos ? path : path.substr(slash + 1));
+    if (name.empty()) return reg_invalid_parameter;
+    Key* parent = walk(from, parent_path, false);
+    if (!parent || !parent->subkeys.count(name)) return reg_file_not_found;
+    Key* doomed = parent->subkeys[name].get();
+    if (read_only_ || !doomed->subkeys.empty()) return reg_access_denied;
+    for (auto& [handle, key] : handles_)
+        if (key == doomed) key = nullptr;
+    parent->subkeys.erase(name);
+    return reg_ok;
 }
 
 void FakeRegistry::put_value(RegKey root, const std::string& path, const std::string& name,
@@ -143,6 +165,22 @@ std::optional<FakeRegistry::Value> FakeRegistry::value(RegKey root, const std::s
 
 bool FakeRegistry::key_exists(RegKey root, const std::string& path) const {
     return walk(root_key(root), path, false) != nullptr;
+}
+
+void FakeRegistry::collect(const Key& key, const std::string& path,
+                           std::map<std::string, std::string>& out) {
+    for (const auto& [name, value] : key.values)
+        out[path + "\\" + name] = std::to_string(value.type) + ":" + value.bytes;
+    for (const auto& [name, subkey] : key.subkeys) {
+        out[path + "\\" + name + "\\"] = "";
+        collect(*subkey, path + "\\" + name, out);
+    }
+}
+
+std::map<std::string, std::string> FakeRegistry::snapshot(RegKey root) const {
+    std::map<std::string, std::string> out;
+    if (const Key* key = root_key(root)) collect(*key, "", out);
+    return out;
 }
 
 }  // namespace vh

@@ -24,6 +24,7 @@ public:
                    std::uint32_t size) override;
     long close_key(RegKey key) override;
     long delete_value(RegKey key, const std::string& name) override;
+    long delete_key(RegKey root, const std::string& path) override;
 
     // Test helpers: store or read a value directly, bypassing handles.
     void put_value(RegKey root, const std::string& path, const std::string& name,
@@ -35,6 +36,9 @@ public:
     std::optional<Value> value(RegKey root, const std::string& path,
                                const std::string& name) const;
     bool key_exists(RegKey root, const std::string& path) const;
+    // Every value of a root, keyed "path\\name" in folded case, with its
+    // type and bytes: what a test compares to see that nothing else changed.
+    std::map<std::string, std::string> snapshot(RegKey root) const;
     int open_handles() const { return static_cast<int>(handles_.size()); }
     // Writes and deletions are refused with access denied (a user without
     // admin rights).
@@ -52,10 +56,14 @@ private:
     Key* root_key(RegKey root) const;
     Key* walk(Key* from, const std::string& path, bool create) const;
     Key* key_of(RegKey handle) const;
+    // The status for a handle that names no key: deleted or never opened.
+    long missing_key_status(RegKey handle) const;
+    static void collect(const Key& key, const std::string& path,
+                        std::map<std::string, std::string>& out);
     bool begin_operation();
 
     std::map<RegKey, std::unique_ptr<Key>> roots_;
-    std::map<RegKey, Key*> handles_;
+    std::map<RegKey, Key*> handles_;  // null: its key was deleted
     RegKey next_handle_ = 0x1000;
     bool read_only_ = false;
     int operations_ = 0;

@@ -35,8 +35,16 @@ FsError fs_error_from_win32(unsigned long code) {
 
 namespace {
 
+// The Windows code of this thread's last failed call, for windows_error.
+thread_local DWORD last_failure = ERROR_SUCCESS;
+
+FsError recorded(DWORD code) {
+    if (code != ERROR_SUCCESS) last_failure = code;
+    return fs_error_from_win32(code);
+}
+
 FsError last_error() {
-    return fs_error_from_win32(GetLastError());
+    return recorded(GetLastError());
 }
 
 FsError result(BOOL ok) {
@@ -160,7 +168,7 @@ FsError WinFileSystem::list_files(const std::string& dir, std::vector<std::strin
     names.clear();
     if (search == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
-        return code == ERROR_FILE_NOT_FOUND ? FsError::ok : fs_error_from_win32(code);
+        return code == ERROR_FILE_NOT_FOUND ? FsError::ok : recorded(code);
     }
     const DWORD skipped =
         FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
@@ -215,7 +223,7 @@ FsError WinFileSystem::make_directory_path(const std::string& path) {
         if (level.empty()) continue;
         if (CreateDirectoryW(level.c_str(), nullptr)) continue;
         const DWORD code = GetLastError();
-        if (code != ERROR_ALREADY_EXISTS) return fs_error_from_win32(code);
+        if (code != ERROR_ALREADY_EXISTS) return recorded(code);
         const DWORD existing = attributes_of(level);
         if (existing == INVALID_FILE_ATTRIBUTES || !(existing & FILE_ATTRIBUTE_DIRECTORY))
             return FsError::already_exists;  // a file stands where a directory must go
@@ -243,6 +251,50 @@ FsError WinFileSystem::set_attributes(const std::string& path, std::uint32_t att
     if (!wide) return FsError::invalid_name;
     return result(
         SetFileAttributesW(wide->c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL));
+}
+
+FsError WinFileSystem::file_size(const std::string& path, std::uint64_t& size) {
+    const WidePath wide = wide_path(path);
+    if (!wide) return FsError::invalid_name;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(wide->c_str(), GetFileExInfoStandard, &data)) return last_error();
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return FsError::access_denied;
+    size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return FsError::ok;
+}
+
+// The whole content goes in one WriteFile at offset 0 of the file as it
+// stands: nothing truncates it first, so until the write is done the old
+// bytes are all there. With write-through the call returns once the data is
+// on the disk; the flush covers the size when it changes. No other program
+// may open the file meanwhile, so no reader sees a write in progress.
+FsError WinFileSystem::rewrite_file(const std::string& path, const std::string& content) {
+    const WidePath wide = wide_path(path);
+    if (!wide) return FsError::invalid_name;
+    if (refuses_replacement(*wide, FILE_ATTRIBUTE_READONLY)) return FsError::access_denied;
+    WinHandle file(CreateFileW(wide->c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr));
+    if (!file) return last_error();
+    LARGE_INTEGER old_size{};
+    if (!GetFileSizeEx(file.get(), &old_size)) return last_error();
+    DWORD written = 0;
+    if (!content.empty() && !WriteFile(file.get(), content.data(),
+                                       static_cast<DWORD>(content.size()), &written, nullptr))
+        return last_error();
+    if (written != content.size()) return FsError::other;
+    if (static_cast<std::uint64_t>(old_size.QuadPart) > content.size() &&
+        !SetEndOfFile(file.get()))
+        return last_error();
+    if (!FlushFileBuffers(file.get())) return last_error();
+    return file.close() ? FsError::ok : last_error();
+}
+
+// A refusal that no call gave (a name that is not UTF-8, a read-only file
+// refused before the call) has no code of its own: the code it stands for.
+std::uint32_t WinFileSystem::windows_error(FsError error) const {
+    if (last_failure != ERROR_SUCCESS && fs_error_from_win32(last_failure) == error)
+        return last_failure;
+    return windows_error_code(error);
 }
 
 }  // namespace vh

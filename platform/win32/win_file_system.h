@@ -21,6 +21,11 @@ public:
     FsError remove_directory(const std::string& path) override;
     FsError get_attributes(const std::string& path, std::uint32_t& attributes) override;
     FsError set_attributes(const std::string& path, std::uint32_t attributes) override;
+    FsError file_size(const std::string& path, std::uint64_t& size) override;
+    FsError rewrite_file(const std::string& path, const std::string& content) override;
+    // In win_file_rights.cpp.
+    FsError set_rights(const std::string& path, const FileRights& rights) override;
+    std::uint32_t windows_error(FsError error) const override;
 };
 
 // Maps a GetLastError code to the portable error.

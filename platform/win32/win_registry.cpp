@@ -110,4 +110,12 @@ long WinRegistry::delete_value(RegKey key, const std::string& name) {
     return RegDeleteValueW(as_hkey(key), wide->c_str());
 }
 
+// A 32-bit program on 64-bit Windows deletes in the registry's 32-bit view,
+// where its other calls write too.
+long WinRegistry::delete_key(RegKey root, const std::string& path) {
+    const std::optional<std::wstring> wide = to_wide_exact(path);
+    if (!wide || wide->empty()) return ERROR_INVALID_PARAMETER;
+    return RegDeleteKeyW(as_hkey(root), wide->c_str());
+}
+
 }  // namespace vh

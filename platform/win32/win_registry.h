@@ -15,6 +15,7 @@ public:
                    std::uint32_t size) override;
     long close_key(RegKey key) override;
     long delete_value(RegKey key, const std::string& name) override;
+    long delete_key(RegKey root, const std::string& path) override;
 };
 
 }  // namespace vh

@@ -81,6 +81,22 @@ Program Program::start(const std::string& exe, const std::string& arguments,
     return program;
 }
 
+Program Program::run(const std::string& command_line, const std::string& working_dir) {
+    Program program;
+    std::wstring line = to_utf16(command_line);
+    const std::wstring folder = to_utf16(working_dir);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+        CloseHandle(info.hThread);
+        program.process_ = info.hProcess;
+        program.id_ = info.dwProcessId;
+    }
+    return program;
+}
+
 Program Program::start_suspended(const std::string& exe) {
     Program program;
     const std::wstring file = to_utf16(exe);
@@ -95,6 +111,12 @@ Program Program::start_suspended(const std::string& exe) {
         program.id_ = info.dwProcessId;
     }
     return program;
+}
+
+std::optional<DWORD> Program::exit_code() const {
+    DWORD code = 0;
+    if (!process_ || running() || !GetExitCodeProcess(process_, &code)) return std::nullopt;
+    return code;
 }
 
 bool Program::running() const {

@@ -40,12 +40,18 @@ public:
 
     static Program start(const std::string& exe, const std::string& arguments = {},
                          const std::string& working_dir = {});
+    // Starts a whole command line as written (its first token the program,
+    // found as Windows finds it) and returns at once, without waiting for
+    // the program to be ready for input.
+    static Program run(const std::string& command_line, const std::string& working_dir = {});
     // Created suspended: its program file is mapped as a running program's
     // is, but it runs no code and opens no window.
     static Program start_suspended(const std::string& exe);
     DWORD id() const { return id_; }
     bool running() const;
     bool wait_exit(Duration timeout);
+    // The exit code once the program has ended; nothing while it runs.
+    std::optional<DWORD> exit_code() const;
     void kill();
 
 private:

@@ -83,6 +83,7 @@ void InstallTest::remove_product() {
     remove_tree(start_menu_folder());
     remove_tree(product::package_copy);
     delete_registry_value(HKEY_LOCAL_MACHINE, product::run_key, product::run_value);
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, to_utf16(product::uninstall_key).c_str());
 }
 
 std::string InstallTest::start_menu_folder() const {

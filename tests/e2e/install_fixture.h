@@ -20,6 +20,8 @@ inline const std::string console_exe = dir + "\\Varnholde.exe";
 inline const std::string settings = dir + "\\us_param.par";
 inline const std::string run_key = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 inline const std::string run_value = "Varnholde";
+inline const std::string uninstall_key =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Varnholde";
 inline const std::string shell_folders =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 // Where the tests put their copy of the package, away from the build.

@@ -3,6 +3,7 @@
 // broken package that must change nothing.
 #include <set>
 
+#include "platform/win32/win_file_rights.h"
 #include "tests/e2e/install_fixture.h"
 
 namespace vh::e2e {
@@ -39,6 +40,64 @@ const Shortcut shortcuts[] = {
 };
 
 using Names = std::vector<std::string>;
+
+// The rights the installer gives, read back as Windows stores them: SYSTEM
+// and Administrators full control, Administrators the owner, users read
+// and run; users also write the settings file, and add, change and delete
+// the files of the alias folders; nothing inherited from C:\.
+const std::string closed_folder = "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+const std::string alias_folder =
+    "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;;0x1201bf;;;BU)(A;OICIIO;0x1301bf;;;BU)";
+const std::string closed_file = "O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1200a9;;;BU)";
+const std::string settings_rights = "O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1201bf;;;BU)";
+
+// The rights of a file or folder as Windows reads them back, where the file
+// system keeps them: Wine neither keeps nor applies what
+// SetNamedSecurityInfoW sets on a file, and reads back its own.
+void expect_rights(const std::string& path, const std::string& sddl) {
+    static const bool kept = keeps_security_descriptors("C:\\vh_rights_probe.txt");
+    const auto text = security_descriptor_text_of(path);
+    ASSERT_TRUE(text.has_value()) << path;
+    if (kept) {
+        EXPECT_EQ(*text, sddl) << path;
+    }
+}
+
+// The file's identity on its volume, which a file written over in place
+// keeps and a file replaced by another does not.
+std::optional<std::uint64_t> file_id(const std::string& path) {
+    HANDLE file = CreateFileW(to_utf16(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool got = GetFileInformationByHandle(file, &info);
+    CloseHandle(file);
+    if (!got) return std::nullopt;
+    return (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+}
+
+std::optional<DWORD> registry_dword(const std::string& key, const std::string& value) {
+    DWORD data = 0, size = sizeof data;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, to_utf16(key).c_str(), to_utf16(value).c_str(),
+                     RRF_RT_REG_DWORD, nullptr, &data, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return data;
+}
+
+bool registry_key_exists(const std::string& key) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, to_utf16(key).c_str(), 0, KEY_READ, &opened) !=
+        ERROR_SUCCESS)
+        return false;
+    RegCloseKey(opened);
+    return true;
+}
+
+// The program that a command line starts: its first, quoted argument.
+std::string program_of(const std::string& command) {
+    if (command.size() < 2 || command.front() != '"') return command;
+    return command.substr(1, command.find('"', 1) - 1);
+}
 
 void expect_same_bytes(const std::string& original, const std::string& copy) {
     const auto expected = read_file(original);
@@ -88,6 +147,10 @@ protected:
     // Setup from the package copy, through "Далее>>" to its success text.
     void install();
     void check_installed_tree();
+    // The entry of Apps & features, read back value by value.
+    void check_apps_and_features_entry();
+    // The owner and rights of the tree, read back with GetNamedSecurityInfoW.
+    void check_rights();
     // The installed console: an alias, a colour and a skin, the hot key and
     // the icon's menu, then a second start that finds the settings kept.
     void use_console();
@@ -166,11 +229,45 @@ void InstallLifecycle::check_installed_tree() {
 
     EXPECT_EQ(registry_string(HKEY_LOCAL_MACHINE, product::run_key, product::run_value),
               product::console_exe);
+    check_apps_and_features_entry();
+    check_rights();
+}
+
+void InstallLifecycle::check_apps_and_features_entry() {
+    const std::string& key = product::uninstall_key;
+    const std::pair<const char*, std::string> texts[] = {
+        {"DisplayName", "Varnholde"},
+        {"DisplayVersion", "1.3.0"},
+        {"Publisher", "Tessarimondale"},
+        {"DisplayIcon", product::console_exe},
+        {"InstallLocation", product::dir},
+        {"UninstallString", "\"" + product::dir + "\\Uninstall.exe\""},
+        {"QuietUninstallString", "\"" + product::dir + "\\Uninstall.exe\" /S"},
+    };
+    for (const auto& [name, text] : texts)
+        EXPECT_EQ(registry_string(HKEY_LOCAL_MACHINE, key, name), text) << name;
+    EXPECT_EQ(registry_dword(key, "NoModify"), 1u);
+    EXPECT_EQ(registry_dword(key, "NoRepair"), 1u);
+    // In KB of what was installed, of which the console is a part.
+    const auto console_bytes = read_file(product::console_exe).value_or("").size();
+    EXPECT_GE(registry_dword(key, "EstimatedSize").value_or(0), console_bytes / 1024 + 1);
+}
+
+void InstallLifecycle::check_rights() {
+    const std::pair<std::string, std::string> expected[] = {
+        {product::parent_dir, closed_folder},
+        {product::dir + "\\Alliases\\Exe_files", alias_folder},
+        {product::settings, settings_rights},
+        {product::dir + "\\Uninstall.exe", closed_file},
+    };
+    for (const auto& [path, sddl] : expected) expect_rights(path, sddl);
 }
 
 void InstallLifecycle::use_console() {
     EXPECT_EQ(read_file(product::settings),
               product::dir + "\\Skins\\skin_ 1.jpg 1   200\r\n");
+    const auto installed_settings = file_id(product::settings);
+    ASSERT_TRUE(installed_settings.has_value());
     ASSERT_NO_FATAL_FAILURE(start_console());
     enter("allias np notepad.exe");
     EXPECT_EQ(read_file(product::dir + "\\Alliases\\Exe_files\\np"),
@@ -220,6 +317,12 @@ void InstallLifecycle::use_console() {
     EXPECT_EQ(read_file(product::settings), changed);
     EXPECT_EQ(registry_string(HKEY_LOCAL_MACHINE, product::run_key, product::run_value),
               product::console_exe);
+    // Written over in place: the settings file is still the installer's,
+    // with the rights it was given, and nothing was added beside it.
+    EXPECT_EQ(file_id(product::settings), installed_settings);
+    expect_rights(product::settings, settings_rights);
+    EXPECT_EQ(files_in(product::dir), (Names{"KSR_Icon.ico", "ReadMe.txt", "Uninstall.exe",
+                                             "Varnholde.exe", "us_param.par"}));
 }
 
 void InstallLifecycle::uninstall(const ShortcutTarget& uninstaller) {
@@ -260,16 +363,19 @@ void InstallLifecycle::uninstall(const ShortcutTarget& uninstaller) {
     EXPECT_FALSE(file_exists(start_menu_folder()));
     EXPECT_EQ(registry_string(HKEY_LOCAL_MACHINE, product::run_key, product::run_value),
               std::nullopt);
+    EXPECT_FALSE(registry_key_exists(product::uninstall_key)) << "Apps & features still lists it";
 }
 
+// Apps & features starts the uninstaller by its UninstallString, from a
+// directory of its own.
 TEST_F(InstallLifecycle, InstallUseAndUninstallLeaveOnlyTheEmptyFolder) {
     ASSERT_NO_FATAL_FAILURE(install());
     ASSERT_NO_FATAL_FAILURE(check_installed_tree());
     ASSERT_NO_FATAL_FAILURE(use_console());
-    const auto uninstaller =
-        resolve_shortcut(start_menu_folder() + "\\Удаление Varnholde.lnk");
-    ASSERT_TRUE(uninstaller.has_value());
-    uninstall(*uninstaller);
+    const auto command =
+        registry_string(HKEY_LOCAL_MACHINE, product::uninstall_key, "UninstallString");
+    ASSERT_TRUE(command.has_value());
+    uninstall(ShortcutTarget{program_of(*command), "C:\\"});
 }
 
 // On 64-bit Windows the 32-bit Setup and Uninstall read "Common Programs"
@@ -314,6 +420,13 @@ TEST_F(Wow64Lifecycle, SetupAndUninstallUseTheStartMenuFolderOfThe32BitView) {
     EXPECT_EQ(registry_string(HKEY_LOCAL_MACHINE, product::run_key, product::run_value,
                               KEY_WOW64_32KEY),
               product::console_exe);
+    // Apps & features lists 32-bit programs from the 32-bit view too.
+    EXPECT_EQ(registry_string(HKEY_LOCAL_MACHINE, product::uninstall_key, "DisplayName",
+                              KEY_WOW64_32KEY),
+              "Varnholde");
+    EXPECT_EQ(registry_string(HKEY_LOCAL_MACHINE, product::uninstall_key, "DisplayName",
+                              KEY_WOW64_64KEY),
+              std::nullopt);
     const auto uninstaller =
         resolve_shortcut(start_menu_folder() + "\\Удаление Varnholde.lnk");
     ASSERT_TRUE(uninstaller.has_value());
@@ -344,6 +457,7 @@ TEST_F(InstallTest, BrokenPackageShowsTheErrorAndChangesNothing) {
     EXPECT_FALSE(file_exists(start_menu_folder()));
     EXPECT_EQ(registry_string(HKEY_LOCAL_MACHINE, product::run_key, product::run_value),
               run_value_before);
+    EXPECT_FALSE(registry_key_exists(product::uninstall_key));
     click(leave);
     EXPECT_TRUE(setup.wait_exit(10s)) << "\"Выход из установки!\" did not end Setup";
     EXPECT_FALSE(file_exists(product::parent_dir));

@@ -7,6 +7,8 @@
 
 #include "tests/e2e/driver.h"
 
+#include <tlhelp32.h>
+
 namespace vh::e2e {
 namespace {
 
@@ -50,6 +52,19 @@ std::map<std::string, std::string> snapshot() {
     collect(start_menu_folder(), all);
     collect(decoy_dir, all);
     return all;
+}
+
+// How many processes of that program file name run now.
+int processes_named(const wchar_t* exe) {
+    int count = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        if (_wcsicmp(entry.szExeFile, exe) == 0) ++count;
+    CloseHandle(snapshot);
+    return count;
 }
 
 class UninstallTest : public ::testing::Test {
@@ -139,6 +154,38 @@ TEST_F(UninstallTest, NoLeavesEverythingAndYesRemovesTheProductThenItself) {
     std::map<std::string, std::string> left;
     collect(root, left);
     EXPECT_EQ(left.size(), 1u) << "only the empty installation directory stays";
+}
+
+// Another program holds the uninstaller's file (a scanner, say): the batch
+// tries again about once a second, waiting in between, and deletes the
+// file and then itself as soon as it is let go.
+TEST_F(UninstallTest, TheBatchPausesBetweenTriesForAHeldUninstallerAndDeletesItOnceItIsFree) {
+    start();
+    // Opened without sharing deletion before the batch can start.
+    HANDLE held = CreateFileW(to_utf16(uninstaller).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    click(button("Да"));
+    ASSERT_TRUE(wait_until([&] { return shows(completed); }, 20s)) << message();
+    click(button("Выход"));
+    ASSERT_TRUE(program.wait_exit(10s));
+
+    // Between its tries the batch waits in ping, a second each time: seen
+    // there at most of twenty looks over four seconds, it is not spinning.
+    int pausing = 0;
+    for (int look = 0; look < 20; ++look) {
+        std::this_thread::sleep_for(200ms);
+        if (processes_named(L"ping.exe") > 0) ++pausing;
+    }
+    EXPECT_GE(pausing, 10) << "the batch was seen pausing at " << pausing << " of 20 looks";
+    EXPECT_TRUE(file_exists(uninstaller));
+    EXPECT_TRUE(file_exists(batch)) << "the batch gave up at once";
+    EXPECT_EQ(processes_named(L"cmd.exe"), 1) << "no command interpreter runs the batch";
+    CloseHandle(held);
+    EXPECT_TRUE(wait_until([] { return !file_exists(uninstaller) && !file_exists(batch); }, 10s))
+        << "the uninstaller or its batch file stayed after the file was let go";
+    EXPECT_TRUE(wait_until([] { return processes_named(L"cmd.exe") == 0; }, 5s))
+        << "the command interpreter still runs";
 }
 
 TEST_F(UninstallTest, AReadOnlySkinStopsTheRunBeforeAnyDeletionAndASecondRunFinishes) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/file_system.h"
@@ -23,6 +24,14 @@ public:
     virtual ~InUse() = default;
 };
 std::unique_ptr<InUse> hold_in_use(const std::string& path);
+
+// The owner and DACL of a file or folder in SDDL form, as Windows reads
+// them back; none when they cannot be read (or were never set, for the fake).
+std::optional<std::string> rights_text(const std::string& path);
+// Whether the file system keeps a file's owner and DACL as set (tried on a
+// scratch file): NTFS and the fake do, Wine turns them into Unix
+// permission bits.
+bool rights_are_kept(const std::string& scratch_file);
 
 // Removes a whole tree, clearing attributes first; missing is fine.
 void remove_tree(const std::string& path);

@@ -35,4 +35,14 @@ std::unique_ptr<InUse> hold_in_use(const std::string& path) {
     return std::make_unique<FakeInUse>(path);
 }
 
+std::optional<std::string> rights_text(const std::string& path) {
+    const std::optional<FileRights> rights = fake_fs().rights(path);
+    if (!rights) return std::nullopt;
+    return security_descriptor_text(*rights);
+}
+
+bool rights_are_kept(const std::string&) {
+    return true;
+}
+
 }  // namespace vh::testing

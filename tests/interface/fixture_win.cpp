@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "platform/win32/win_file_rights.h"
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/win_handle.h"
 #include "platform/win32/win_registry.h"
@@ -32,6 +33,14 @@ Registry& registry_under_test() {
 
 std::unique_ptr<InUse> hold_in_use(const std::string& path) {
     return std::make_unique<WinInUse>(path);
+}
+
+std::optional<std::string> rights_text(const std::string& path) {
+    return security_descriptor_text_of(path);
+}
+
+bool rights_are_kept(const std::string& scratch_file) {
+    return keeps_security_descriptors(scratch_file);
 }
 
 }  // namespace vh::testing

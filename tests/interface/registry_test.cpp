@@ -146,5 +146,31 @@ TEST_F(RegistryStringsTest, ADeletedValueIsGoneAndASecondDeleteFindsNothing) {
     EXPECT_EQ(get("deleted"), "");
 }
 
+// The uninstaller removes its Apps & features key: a key with only values
+// goes whole, one holding a subkey is refused and stays, a missing one is
+// told apart, and a handle still open to a deleted key no longer reads it.
+TEST_F(RegistryStringsTest, AKeyIsDeletedWithItsValuesButNotOverItsSubkeys) {
+    const std::string parent = base + "\\Deletion";
+    const std::string leaf = parent + "\\Leaf";
+    save(leaf, "DisplayName", "Varnholde");
+    RegKey key = 0;
+    ASSERT_EQ(registry.open_key(root, leaf, key), reg_ok);
+    const std::string one{"\x01\0\0\0", 4};
+    EXPECT_EQ(registry.set_value(key, "NoModify", reg_dword, one.data(), 4), reg_ok);
+    EXPECT_EQ(raw(leaf, "NoModify"), std::make_pair(reg_dword, one));
+
+    EXPECT_EQ(registry.delete_key(root, parent), reg_access_denied);
+    EXPECT_EQ(getstring(registry, root, leaf, "DisplayName"), "Varnholde");
+
+    EXPECT_EQ(registry.delete_key(root, leaf), reg_ok);
+    std::uint32_t type = reg_none, size = 0;
+    EXPECT_EQ(registry.query_value(key, "DisplayName", &type, nullptr, &size), reg_key_deleted);
+    EXPECT_EQ(registry.close_key(key), reg_ok);
+    EXPECT_NE(registry.open_key(root, leaf, key), reg_ok);
+    EXPECT_EQ(registry.delete_key(root, leaf), reg_file_not_found);
+    EXPECT_EQ(registry.delete_key(root, parent), reg_ok);
+    EXPECT_EQ(registry.delete_key(root, parent + "\\Never\\There"), reg_file_not_found);
+}
+
 }  // namespace
 }  // namespace vh::testing

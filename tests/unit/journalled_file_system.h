@@ -23,7 +23,8 @@ public:
     // Whether the operation changes nothing on the disk.
     static bool only_looks(const std::string& operation) {
         return operation == "read_file" || operation == "list_files" ||
-               operation == "get_attributes" || operation == "check_replaceable";
+               operation == "get_attributes" || operation == "check_replaceable" ||
+               operation == "file_size";
     }
 
     FsError read_file(const std::string& path, std::string& content) override {
@@ -73,6 +74,18 @@ public:
     FsError set_attributes(const std::string& path, std::uint32_t attributes) override {
         note("set_attributes", {path});
         return FakeFileSystem::set_attributes(path, attributes);
+    }
+    FsError file_size(const std::string& path, std::uint64_t& size) override {
+        note("file_size", {path});
+        return FakeFileSystem::file_size(path, size);
+    }
+    FsError rewrite_file(const std::string& path, const std::string& content) override {
+        note("rewrite_file", {path});
+        return FakeFileSystem::rewrite_file(path, content);
+    }
+    FsError set_rights(const std::string& path, const FileRights& rights) override {
+        note("set_rights", {path});
+        return FakeFileSystem::set_rights(path, rights);
     }
 
 private:

@@ -62,14 +62,27 @@ TEST(SettingsRoundTrip, EveryStateTheCommandsReachComesBackAtTheNextStart) {
         {"1000", 1000}, {"9999", 9999},  {"10000", 10000}, {"99999", 10000},
     };
     // Every skin (or none) with every colour; the intervals take turns, so
-    // that each of them meets every skin, and no skin, several times.
+    // that each of them meets every skin, and no skin, several times. Run
+    // in an empty program folder, and as an ordinary user in an installed
+    // one, who may write the installer's first settings file but add
+    // nothing beside it.
+    const std::string first_settings = std::string(product::skin_path_prefix) + " 1.jpg 1   200\r\n";
     int runs = 0;
-    for (int skin = -10; skin <= 9; ++skin) {  // -10: no skin ever chosen
+    for (const bool installed : {false, true})
+    for (int skin = -10; skin <= 9; ++skin) {  // -10: no skin chosen in the run
         for (int color = -9; color <= 9; ++color) {
             const auto& [typed, interval] = intervals[(skin + color + 19) % 12];
-            SCOPED_TRACE("skin " + std::to_string(skin) + ", colour " + std::to_string(color) +
+            SCOPED_TRACE(std::string(installed ? "installed" : "empty folder") + ", skin " +
+                         std::to_string(skin) + ", colour " + std::to_string(color) +
                          ", interval " + typed);
             FakeFileSystem fs;
+            if (installed) {
+                fs.put_file(product::settings_file, first_settings);
+                fs.put_directory(product::program_alias_dir);
+                fs.put_directory(product::folder_alias_dir);
+                fs.set_closed_to_new_entries(product::install_dir, true);
+            }
+            const int kept_skin = skin >= -9 ? skin : installed ? 1 : 0;
             ConsoleRun first(fs);
             std::vector<std::string> lines = {"con_fontcolor " + std::to_string(color),
                                               std::string("con_openinterval ") + typed};
@@ -78,18 +91,18 @@ TEST(SettingsRoundTrip, EveryStateTheCommandsReachComesBackAtTheNextStart) {
             ASSERT_EQ(first.state.settings.open_interval, interval);
             const auto written = first.unload();
             ASSERT_TRUE(written.has_value());
-            EXPECT_EQ(written->size(), skin >= -9 ? settings_file_length : 10u);
+            EXPECT_EQ(written->size(), skin >= -9 || installed ? settings_file_length : 10u);
 
             ConsoleRun second(fs);
             EXPECT_EQ(second.outcome, SettingsOutcome::applied);
             expect_same_settings(second.state.settings, first.state.settings);
-            EXPECT_EQ(second.type("con_skin"), "con_skin" + number_text(skin >= -9 ? skin : 0));
+            EXPECT_EQ(second.type("con_skin"), "con_skin" + number_text(kept_skin));
             EXPECT_EQ(second.type("con_fontcolor"), "con_fontcolor" + number_text(color));
             EXPECT_EQ(second.unload(), written);
             ++runs;
         }
     }
-    EXPECT_EQ(runs, 20 * 19);
+    EXPECT_EQ(runs, 2 * 20 * 19);
 }
 
 TEST(SettingsRoundTrip, ARefusedValueIsReportedAndLeavesTheFileAsItWas) {

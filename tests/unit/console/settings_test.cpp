@@ -3,6 +3,7 @@
 
 #include "shared/product.h"
 
+#include <optional>
 #include <set>
 
 #include "console/settings.h"
@@ -241,25 +242,54 @@ TEST_F(SettingsTest, ATwoDigitSkinFromAnEarlierVersionIsRejectedAtStart) {
     EXPECT_EQ(load_settings(fs, view, settings), SettingsOutcome::wrong_length);
 }
 
-TEST_F(SettingsTest, AFailedWriteLeavesTheOldFileWholeAndNoTemporaryBehind) {
-    fs.put_file(product::settings_file, example);
+// Every user's console may write the settings file but add nothing to the
+// program folder: the file is written over in place. A write that fails or
+// is refused leaves the old file whole, and nothing is ever added beside it.
+TEST_F(SettingsTest, TheFileIsWrittenInPlaceAndAFailedWriteLeavesItWhole) {
     Settings changed = designed_settings();
     changed.skin_path = skin1;
     changed.font_color = 3;
-    // The temporary file cannot be written: the old file stays.
-    fs.fail_operation(1);
-    EXPECT_NE(save_settings(fs, changed), FsError::ok);
-    EXPECT_EQ(fs.content(product::settings_file), example);
-    // The replacement step fails: the old file stays, the temporary is gone.
-    fs.fail_operation(2);
-    EXPECT_NE(save_settings(fs, changed), FsError::ok);
-    EXPECT_EQ(fs.content(product::settings_file), example);
-    EXPECT_FALSE(fs.exists("C:\\Tessarimondale\\Varnholde\\us_param.tmp"));
-    // A read-only settings file is left as it is.
-    fs.set_attributes(product::settings_file, attr::read_only);
-    EXPECT_EQ(save_settings(fs, changed), FsError::access_denied);
-    EXPECT_EQ(fs.content(product::settings_file), example);
-    // No installation directory at all: nothing is written anywhere.
+    const std::string written = skin1 + " 3   200\r\n";
+    struct Case {
+        const char* name;
+        std::optional<std::string> before;  // the file; none: missing
+        void (*arrange)(FakeFileSystem&);
+        FsError result;
+    };
+    const Case cases[] = {
+        {"the same length", example, [](FakeFileSystem&) {}, FsError::ok},
+        {"the short file of no skin", std::string(" 5    50\r\n"), [](FakeFileSystem&) {},
+         FsError::ok},
+        {"the write fails", example, [](FakeFileSystem& f) { f.fail_operation(1); },
+         FsError::access_denied},
+        {"held by another program", example,
+         [](FakeFileSystem& f) { f.set_in_use(product::settings_file, true); },
+         FsError::sharing_violation},
+        {"missing, and the folder is the administrators'", std::nullopt, [](FakeFileSystem&) {},
+         FsError::access_denied},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeFileSystem file_system;
+        file_system.put_directory(product::install_dir);
+        if (c.before) file_system.put_file(product::settings_file, *c.before);
+        // The rights of an ordinary user: no new file in the program folder.
+        file_system.set_closed_to_new_entries(product::install_dir, true);
+        std::vector<std::string> names_before, names_after;
+        file_system.list_files(product::install_dir, names_before);
+        c.arrange(file_system);
+        EXPECT_EQ(save_settings(file_system, changed), c.result);
+        file_system.set_in_use(product::settings_file, false);
+        EXPECT_EQ(file_system.content(product::settings_file),
+                  c.result == FsError::ok ? std::optional(written) : c.before);
+        file_system.list_files(product::install_dir, names_after);
+        EXPECT_EQ(names_after, names_before);
+    }
+    // An administrator's console creates a missing file; without the
+    // installation directory nothing is written anywhere.
+    fs.put_directory(product::install_dir);
+    EXPECT_EQ(save_settings(fs, changed), FsError::ok);
+    EXPECT_EQ(fs.content(product::settings_file), written);
     FakeFileSystem empty;
     const auto before = empty.snapshot();
     EXPECT_EQ(save_settings(empty, changed), FsError::path_not_found);

@@ -15,6 +15,7 @@
 
 #include "platform/fake/fake_console_and_shell.h"
 #include "platform/fake/fake_registry.h"
+#include "platform/names.h"
 #include "setup/install_procedure.h"
 #include "shared/registry_strings.h"
 #include "tests/unit/journalled_file_system.h"
@@ -78,7 +79,8 @@ bool mentions(const std::vector<std::string>& texts, const std::string& what) {
 }
 
 // A machine with the package on D:, an older settings file and a user's
-// files beside the places the installer writes to.
+// files beside the places the installer writes to. Of the folder that holds
+// the tree the installer changes only the rights.
 struct Machine {
     testing::JournalledFileSystem fs;
     FakeRegistry registry;
@@ -94,6 +96,10 @@ struct Machine {
         fs.put_file("C:\\Users\\doc.txt", "user");
         registry.put_value(hkey_local_machine, product::shell_folders_key, "Common Programs", reg_sz,
                            programs + '\0');
+        RegKey uninstall = 0;  // where every Windows keeps its programs' entries
+        registry.create_key(hkey_local_machine, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+                            uninstall);
+        registry.close_key(uninstall);
     }
 
     // The snapshot without the installation tree and the Start-menu folder
@@ -101,9 +107,27 @@ struct Machine {
     std::map<std::string, std::string> outside(const std::string& start_menu) const {
         std::map<std::string, std::string> out;
         for (const auto& entry : fs.snapshot())
-            if (!starts_with(entry.first, tree) && !starts_with(entry.first, start_menu + "\\"))
+            if (!starts_with(entry.first, tree) && !starts_with(entry.first, start_menu + "\\") &&
+                entry.first != "C:\\Tessarimondale\\")
                 out.insert(entry);
         return out;
+    }
+
+    // The registry without the Run value and the Apps & features entry.
+    std::map<std::string, std::string> registry_outside() const {
+        auto values = registry.snapshot(hkey_local_machine);
+        const std::string entry = "\\" + fold_case(product::uninstall_key) + "\\";
+        const std::string run = "\\" + fold_case(product::run_key) + "\\";
+        std::erase_if(values, [&](const auto& item) {
+            return starts_with(item.first, entry) || item.first == run ||
+                   item.first == run + "VARNHOLDE";
+        });
+        return values;
+    }
+
+    // Apps & features lists an entry that has a DisplayName.
+    bool entry_listed() const {
+        return registry.value(hkey_local_machine, product::uninstall_key, "DisplayName").has_value();
     }
 
     bool everything_installed(const std::string& start_menu) const {
@@ -113,6 +137,13 @@ struct Machine {
                 destination[0] == '\\' ? start_menu + destination : destination;
             if (fs.content(at) != "new " + name) return false;
         }
+        for (const std::string& path :
+             {tree + "Varnholde.exe", tree + "us_param.par", tree + "Alliases\\Dirs",
+              tree + "Skins\\skin_ 6.jpg", std::string("C:\\Tessarimondale")})
+            if (!fs.rights(path)) return false;
+        const auto command =
+            registry.value(hkey_local_machine, product::uninstall_key, "UninstallString");
+        if (!command || command->bytes != "\"" + tree + "Uninstall.exe\"" + '\0') return false;
         return fs.is_directory(tree + "Alliases\\Dirs") &&
                fs.is_directory(tree + "Alliases\\Exe_files") &&
                getstring(const_cast<FakeRegistry&>(registry), hkey_local_machine, product::run_key,
@@ -134,6 +165,8 @@ void expect_success_only_when_complete(const Machine& m, InstallResult result,
         EXPECT_TRUE(m.everything_installed(start_menu));
     }
     EXPECT_TRUE(m.view.exit_visible || !m.view.dialogs.empty()) << "no way out of the window";
+    // Apps & features lists the product only once it is all there.
+    EXPECT_EQ(m.entry_listed(), result == InstallResult::installed);
 }
 
 // Settings the console reads whole: the 45-character skin path, colour 4 and
@@ -190,8 +223,7 @@ TEST(InstallFaultSweep, EveryFailingFileOperationIsReportedByNameAndNothingElseI
             const bool refused_check =
                 done >= n && m.fs.operation_of(n) == "check_replaceable";
             const bool restarts = console_runs && (result == InstallResult::installed ||
-                                                   (result == InstallResult::failed &&
-                                                    refused_check));
+                                                   result == InstallResult::refused);
             EXPECT_EQ(starter.started.size(), restarts ? 1u : 0u);
             EXPECT_EQ(console.close_requests,
                       console_runs && result != InstallResult::broken_package ? 1 : 0);
@@ -229,7 +261,8 @@ TEST(InstallFaultSweep, EveryFailingFileOperationIsReportedByNameAndNothingElseI
                 EXPECT_EQ(paths[0], tree + "us_param.par");
                 continue;
             }
-            ASSERT_EQ(result, InstallResult::failed);
+            // A refused check is told apart: it changed nothing.
+            ASSERT_EQ(result, refused_check ? InstallResult::refused : InstallResult::failed);
             // The last status text is the failure, naming the file or folder
             // being made (for a copy, its destination).
             EXPECT_NE(m.view.status.back().find(paths.back()), std::string::npos)
@@ -266,6 +299,7 @@ TEST(InstallFaultSweep, EveryFailingRegistryOperationEndsInSuccessOnlyWithTheRun
             if (shell_knows) shell.programs = programs;
             const int start = m.registry.operations_done();
             const auto outside_before = m.outside(menu);
+            const auto registry_before = m.registry_outside();
             m.registry.fail_operation(n);
             const InstallResult result =
                 run_installation(m.fs, m.registry, m.view, package, &shell);
@@ -280,6 +314,7 @@ TEST(InstallFaultSweep, EveryFailingRegistryOperationEndsInSuccessOnlyWithTheRun
                 EXPECT_EQ(result, InstallResult::installed);
             }
             EXPECT_EQ(m.outside(start_menu), outside_before);
+            EXPECT_EQ(m.registry_outside(), registry_before);
             EXPECT_EQ(m.registry.open_handles(), 0);
             if (!fault_met) {
                 EXPECT_EQ(result, InstallResult::installed);
@@ -288,9 +323,11 @@ TEST(InstallFaultSweep, EveryFailingRegistryOperationEndsInSuccessOnlyWithTheRun
             }
             ++exercised;
             if (result == InstallResult::failed) {
-                EXPECT_NE(m.view.status.back().find(std::string("автозапуска ") + product::run_value_name),
-                          std::string::npos)
-                    << m.view.status.back();
+                const std::string& last = m.view.status.back();
+                EXPECT_TRUE(last.find(std::string("автозапуска ") + product::run_value_name) !=
+                                std::string::npos ||
+                            last.find(product::uninstall_key) != std::string::npos)
+                    << last;
             }
         }
         std::cout << "[ sweep    ] installer, registry faults, "
@@ -298,7 +335,9 @@ TEST(InstallFaultSweep, EveryFailingRegistryOperationEndsInSuccessOnlyWithTheRun
                   << ": " << exercised << " values of N exercised\n";
         ::testing::Test::RecordProperty(
             shell_knows ? "registry_faults, shell knows" : "registry_faults", exercised);
-        EXPECT_GE(exercised, 5);
+        // The Start-menu lookup, the Run value's write and read-back, the
+        // entry's key and its ten values.
+        EXPECT_GE(exercised, 19);
     }
 }
 

@@ -3,6 +3,7 @@
 
 #include "shared/product.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <optional>
@@ -12,6 +13,7 @@
 #include "platform/fake/fake_console_and_shell.h"
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_registry.h"
+#include "platform/names.h"
 #include "setup/install_procedure.h"
 #include "shared/console_close.h"
 
@@ -347,18 +349,25 @@ TEST(Installation, EachOperationAfterTheChecksThatFailsStopsTheInstallation) {
         {4, root + "Skins\\"},
         {5, root + "Alliases\\Dirs\\"},
         {6, root + "Alliases\\Exe_files\\"},
-        {7, menu},
-        {8, "Data\\data1.ksr"},
-        {10, root + "Skins\\skin_ 3.jpg"},
-        {13, "Data\\data6.ksr"},
-        {14, root + "KSR_Icon.ico"},
-        {15, "Func.bin"},
-        {16, root + "us_param.par"},
-        {17, "Principal._x_"},
-        {18, root + "Uninstall.exe"},
-        {19, menu + "\\Varnholde.lnk"},
-        {20, "Datalnk\\ReadMe"},
-        {21, menu + "\\Удаление Varnholde.lnk"},
+        {7, "C:\\Tessarimondale"},               // the rights of the folders
+        {12, root + "Alliases\\Dirs"},
+        {13, menu},
+        {14, "Data\\data1.ksr"},
+        {16, root + "Skins\\skin_ 3.jpg"},
+        {19, "Data\\data6.ksr"},
+        {20, root + "KSR_Icon.ico"},
+        {21, "Func.bin"},
+        {22, root + "us_param.par"},
+        {23, "Principal._x_"},
+        {24, root + "Uninstall.exe"},
+        {25, menu + "\\Varnholde.lnk"},
+        {26, "Datalnk\\ReadMe"},
+        {27, menu + "\\Удаление Varnholde.lnk"},
+        {28, root + "Varnholde.exe"},             // the rights of the files
+        {32, root + "us_param.par"},
+        {38, root + "Skins\\skin_ 6.jpg"},
+        {39, root + "Varnholde.exe"},             // their sizes
+        {49, root + "Skins\\skin_ 6.jpg"},
     };
     // Before the first of them the settings file is looked at and the 14
     // destinations are checked.
@@ -367,7 +376,10 @@ TEST(Installation, EachOperationAfterTheChecksThatFailsStopsTheInstallation) {
         SCOPED_TRACE(operation);
         Installer installer;
         installer.fs.fail_operation(operation + looks, FsError::access_denied);
-        const int steps_before = operation <= 7 ? operation - 4 : operation <= 13 ? 4 : operation - 9;
+        const int steps_before = operation <= 13  ? std::min(operation, 7) - 4
+                                 : operation <= 19 ? 4
+                                 : operation <= 27 ? operation - 15
+                                                   : 13;
         expect_stopped(installer, named, "доступ запрещён");
         // The progress value 0, then one value per finished step.
         EXPECT_EQ(installer.view.progress.size(), 1u + steps_before);
@@ -387,7 +399,7 @@ TEST(Installation, AProgramHeldByAnotherUserStopsItBeforeAnythingIsWritten) {
     const auto before = installer.fs.snapshot();
     EXPECT_EQ(run_installation(installer.fs, installer.registry, installer.view, package,
                                nullptr, &console, &starter),
-              InstallResult::failed);
+              InstallResult::refused);
     EXPECT_EQ(installer.view.status.back(),
               "Не удалось скопировать Principal._x_ в " + root +
                   "Varnholde.exe (консоль Varnholde запущена другим пользователем). "
@@ -406,7 +418,7 @@ TEST(Installation, AConsoleThatDoesNotEndStopsItBeforeAnyChange) {
     const auto before = installer.fs.snapshot();
     EXPECT_EQ(run_installation(installer.fs, installer.registry, installer.view, package,
                                nullptr, &console, &starter),
-              InstallResult::failed);
+              InstallResult::refused);
     EXPECT_EQ(console.waited_ms, console_close_timeout_ms);
     EXPECT_EQ(installer.view.status.back(),
               "Установка прервана: консоль Varnholde не закрылась; закройте её "
@@ -454,6 +466,87 @@ TEST(Installation, AStartMenuParentThatDoesNotExistIsReported) {
     installer.registry.put_value(hkey_local_machine, product::shell_folders_key, "Common Programs",
                                  reg_sz, std::string("C:\\Нет такой папки") + '\0');
     expect_stopped(installer, "C:\\Нет такой папки\\Varnholde", "путь не найден");
+}
+
+// Who may change what, as icacls would print it: SYSTEM and Administrators
+// (the owner) full control everywhere; users read and run, and may write
+// only the settings file and add, change and delete alias files. A tree
+// left by an earlier installation, whoever owned it, gets the same; alias
+// files and anything beside the tree keep theirs.
+TEST(Installation, TheTreeGetsExplicitRightsThatOnlyLetUsersWriteSettingsAndAliases) {
+    const std::string closed_folder =
+        "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+    const std::string alias_folder =
+        "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;;0x1201bf;;;BU)(A;OICIIO;0x1301bf;;;BU)";
+    const std::string closed_file = "O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1200a9;;;BU)";
+    const std::string settings = "O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1201bf;;;BU)";
+    const std::map<std::string, std::string> expected = {
+        {"C:\\Tessarimondale", closed_folder},   {root, closed_folder},
+        {root + "Skins", closed_folder},          {root + "Alliases", closed_folder},
+        {root + "Alliases\\Exe_files", alias_folder}, {root + "Alliases\\Dirs", alias_folder},
+        {root + "us_param.par", settings},        {root + "Varnholde.exe", closed_file},
+        {root + "Uninstall.exe", closed_file},    {root + "Skins\\skin_ 6.jpg", closed_file},
+    };
+
+    for (const bool earlier_tree : {false, true}) {
+        SCOPED_TRACE(earlier_tree ? "over an earlier installation" : "a new installation");
+        Installer installer;
+        const FileRights users_own{Trustee::users, {{Trustee::users, Access::full_control,
+                                                     Reach::this_and_contents}}};
+        installer.fs.put_file("C:\\Tessarimondale\\notes.txt", "user");
+        if (earlier_tree) {
+            for (const auto& [name, destination] : installed_as) {
+                installer.fs.put_file(destination, "old");
+                installer.fs.set_rights(destination, users_own);
+            }
+            for (const auto& [path, sddl] : expected) installer.fs.set_rights(path, users_own);
+            installer.fs.put_file(root + "Alliases\\Dirs\\docs", "C:\\Docs\r\n");
+        }
+        ASSERT_EQ(installer.run(), InstallResult::installed);
+        for (const auto& [path, sddl] : expected) {
+            const auto rights = installer.fs.rights(path);
+            ASSERT_TRUE(rights) << path;
+            EXPECT_EQ(security_descriptor_text(*rights), sddl) << path;
+        }
+        EXPECT_FALSE(installer.fs.rights("C:\\Tessarimondale\\notes.txt"));
+        EXPECT_FALSE(installer.fs.rights(root + "Alliases\\Dirs\\docs"));
+        EXPECT_FALSE(installer.fs.rights(programs + "\\Varnholde"));
+    }
+}
+
+// The entry that Apps & features lists, with the size of what was
+// installed in the tree.
+TEST(Installation, TheProductIsRegisteredInAppsAndFeatures) {
+    Installer installer;
+    for (const auto& [name, destination] : installed_as)
+        installer.fs.put_file(package + "\\" + name, std::string(1000, 'x'));
+    installer.fs.put_file(package + "\\Principal._x_", std::string(102400, 'x'));
+    ASSERT_EQ(installer.run(), InstallResult::installed);
+
+    const std::string key = product::uninstall_key;
+    const auto dword = [](std::string bytes) { return FakeRegistry::Value{reg_dword, bytes}; };
+    const auto text = [](std::string t) { return FakeRegistry::Value{reg_sz, t + '\0'}; };
+    const std::map<std::string, FakeRegistry::Value> values = {
+        {"DisplayName", text("Varnholde")},
+        {"DisplayVersion", text("1.3.0")},
+        {"Publisher", text("Tessarimondale")},
+        {"DisplayIcon", text("C:\\Tessarimondale\\Varnholde\\Varnholde.exe")},
+        {"InstallLocation", text("C:\\Tessarimondale\\Varnholde")},
+        {"UninstallString", text("\"C:\\Tessarimondale\\Varnholde\\Uninstall.exe\"")},
+        {"QuietUninstallString",
+         text("\"C:\\Tessarimondale\\Varnholde\\Uninstall.exe\" /S")},
+        {"NoModify", dword(std::string("\x01\0\0\0", 4))},
+        {"NoRepair", dword(std::string("\x01\0\0\0", 4))},
+        // Ten files of 1000 bytes and one of 102400: 109.8 KB, rounded up.
+        {"EstimatedSize", dword(std::string("\x6e\0\0\0", 4))},
+    };
+    for (const auto& [name, expected] : values) {
+        const auto stored = installer.registry.value(hkey_local_machine, key, name);
+        ASSERT_TRUE(stored) << name;
+        EXPECT_EQ(stored->type, expected.type) << name;
+        EXPECT_EQ(stored->bytes, expected.bytes) << name;
+    }
+    EXPECT_EQ(installer.registry.open_handles(), 0);
 }
 
 TEST(Installation, ARunValueThatCannotBeWrittenIsReported) {

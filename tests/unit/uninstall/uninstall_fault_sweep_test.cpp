@@ -17,6 +17,7 @@
 #include "platform/fake/fake_registry.h"
 #include "platform/fake/fake_system.h"
 #include "shared/registry_strings.h"
+#include "shared/uninstall_entry.h"
 #include "tests/unit/journalled_file_system.h"
 #include "uninstall/uninstall_procedure.h"
 #include "uninstall/uninstall_texts.h"
@@ -31,6 +32,7 @@ const std::string shell_folders =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const std::string run_key = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const std::string console_exe = tree + "\\Varnholde.exe";
+const std::string entry_key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Varnholde";
 
 class MessageView : public UninstallView {
 public:
@@ -100,6 +102,7 @@ struct Machine {
         registry.put_value(hkey_local_machine, shell_folders, "Common Programs", reg_sz,
                            layout.programs_in_registry ? programs + '\0' : std::string(1, '\0'));
         savestring(registry, hkey_local_machine, run_key, "Varnholde", console_exe);
+        write_uninstall_entry(registry, 900);
         if (layout.shell_knows) shell.programs = programs;
         if (layout.console_running) {
             console.running = true;
@@ -141,8 +144,10 @@ struct Machine {
             if (ours(entry.first, fallback) && entry.first != tree + "\\") left.insert(entry);
         return left.size() == 2 && left.count(tree + "\\Uninstall.exe") &&
                left.count(tree + "\\Del_Unin.bat") && processes.started.size() == 1 &&
-               !console.running && !run_value_there();
+               !console.running && !run_value_there() && !entry_there();
     }
+
+    bool entry_there() const { return registry.key_exists(hkey_local_machine, entry_key); }
 
     bool run_value_there() const {
         return registry.value(hkey_local_machine, run_key, "Varnholde").has_value();
@@ -205,7 +210,10 @@ TEST(UninstallFaultSweep, EveryFailingFileOperationStopsNamingItsFileAndTouchesN
             }
             ++exercised;
             if (m.fs.operation_of(n) == "check_replaceable") {
-                EXPECT_EQ(outcome, UninstallOutcome::stopped);
+                EXPECT_EQ(outcome, UninstallOutcome::refused);
+            }
+            // Refused: told apart because nothing was deleted.
+            if (outcome == UninstallOutcome::refused) {
                 EXPECT_EQ(deletions_before_fault, 0);
                 EXPECT_TRUE(m.run_value_there());
             }
@@ -231,8 +239,9 @@ TEST(UninstallFaultSweep, EveryFailingFileOperationStopsNamingItsFileAndTouchesN
 }
 
 // The N-th registry operation fails: one of the Run value's removal (open,
-// two queries, delete) or of the reading of "Common Programs" (open, two
-// queries). A Run value that cannot be removed stops the run and is named;
+// two queries, delete), of the Apps & features entry's (the same) or of the
+// reading of "Common Programs" (open, two queries). A Run value or an entry
+// that cannot be removed stops the run and is named;
 // an unreadable "Common Programs" is asked of the shell, and when the shell
 // cannot say either, only the shortcuts in "\Varnholde" on the current
 // drive are looked for.
@@ -266,16 +275,26 @@ TEST(UninstallFaultSweep, EveryFailingRegistryOperationStopsOrLeavesNoRunValueBe
             } else {
                 expect_completion_only_when_everything_is_removed(m, outcome);
             }
+            // An entry that could not be read is never taken as gone.
+            if (outcome == UninstallOutcome::completed) {
+                EXPECT_FALSE(m.entry_there());
+            }
             if (!fault_met) {
                 EXPECT_EQ(outcome, UninstallOutcome::completed);
                 break;
             }
             ++exercised;
             if (outcome == UninstallOutcome::stopped) {
-                EXPECT_NE(m.view.messages.back().find("параметр автозапуска Varnholde"),
-                          std::string::npos)
-                    << m.view.messages.back();
-                EXPECT_TRUE(m.run_value_there());
+                // At the Run value, or at the entry once the Run value is gone.
+                const std::string& message = m.view.messages.back();
+                const bool at_run_value =
+                    message.find("параметр автозапуска Varnholde") != std::string::npos;
+                EXPECT_TRUE(at_run_value ||
+                            message.find("раздел HKEY_LOCAL_MACHINE\\" + entry_key) !=
+                                std::string::npos)
+                    << message;
+                EXPECT_EQ(m.run_value_there(), at_run_value);
+                EXPECT_TRUE(m.entry_there());
                 EXPECT_TRUE(m.fs.exists(menu + "\\Varnholde.lnk"));
                 EXPECT_TRUE(m.processes.started.empty());
             }
@@ -284,7 +303,9 @@ TEST(UninstallFaultSweep, EveryFailingRegistryOperationStopsOrLeavesNoRunValueBe
                   << exercised << " values of N exercised\n";
         ::testing::Test::RecordProperty(std::string("registry_faults, ") + layout.name,
                                         exercised);
-        EXPECT_EQ(exercised, 7);
+        // The Run value's open, two queries and delete, the entry's the same,
+        // and the reading of "Common Programs".
+        EXPECT_EQ(exercised, 11);
     }
 }
 
@@ -297,7 +318,7 @@ TEST(UninstallFaultSweep, AConsoleThatDoesNotEndStopsTheRunBeforeAnythingChanges
         m.console.running = true;
         m.console.hangs = true;
         const auto before = m.fs.snapshot();
-        EXPECT_EQ(run_uninstall(m.system, m.view), UninstallOutcome::stopped);
+        EXPECT_EQ(run_uninstall(m.system, m.view), UninstallOutcome::refused);
         EXPECT_EQ(m.fs.snapshot(), before);
         EXPECT_TRUE(m.run_value_there());
         EXPECT_TRUE(m.processes.started.empty());

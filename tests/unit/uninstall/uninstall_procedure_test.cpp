@@ -47,6 +47,22 @@ public:
     bool exit_button = false;
 };
 
+// The batch file for the uninstaller and the batch file as they appear in
+// it: it deletes the uninstaller, and while it cannot, tries again after a
+// second, sixty times at most; then it deletes itself.
+std::string batch_lines(const std::string& program, const std::string& batch) {
+    return "set vh_tries=0\r\n"
+           ":no_ex\r\n"
+           "del " + program + "\r\n"
+           "if not exist " + program + " goto done\r\n"
+           "set /a vh_tries+=1\r\n"
+           "if %vh_tries% geq 60 goto done\r\n"
+           "\"%SystemRoot%\\System32\\ping.exe\" -n 2 127.0.0.1 >nul\r\n"
+           "goto no_ex\r\n"
+           ":done\r\n"
+           "del " + batch + "\r\n";
+}
+
 class UninstallTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -141,10 +157,7 @@ TEST_F(UninstallTest, BatchFileDeletesTheUninstallerThenItselfAndRunsHiddenInIts
     fs.put_file(root + "\\Del_Unin.bat", "old content that is longer than the new one");
     ASSERT_EQ(run(), UninstallOutcome::completed);
     EXPECT_EQ(fs.content(root + "\\Del_Unin.bat"),
-              ":no_ex\r\n"
-              "del Uninstall.exe\r\n"
-              "if exist Uninstall.exe goto no_ex\r\n"
-              "del C:\\Tessarimondale\\Varnholde\\Del_Unin.bat\r\n");
+              batch_lines("\"Uninstall.exe\"", "\"C:\\Tessarimondale\\Varnholde\\Del_Unin.bat\""));
     ASSERT_EQ(processes.started.size(), 1u);
     const auto& start = processes.started[0];
     EXPECT_EQ(start.command_line, "\"" + cmd + "\" /d /c \"" + root + "\\Del_Unin.bat\"");
@@ -158,10 +171,18 @@ TEST_F(UninstallTest, ExistingBatchFileElsewhereIsEmptiedAndRewritten) {
     fs.put_file("C:\\Temp\\Del_Unin.bat", std::string(500, 'x'));
     ASSERT_EQ(run(), UninstallOutcome::completed);
     EXPECT_EQ(fs.content("C:\\Temp\\Del_Unin.bat"),
-              ":no_ex\r\ndel Uninstall.exe\r\nif exist Uninstall.exe goto no_ex\r\n"
-              "del C:\\Temp\\Del_Unin.bat\r\n");
+              batch_lines("\"Uninstall.exe\"", "\"C:\\Temp\\Del_Unin.bat\""));
     EXPECT_EQ(processes.started.at(0).working_dir, "C:\\Temp");
     EXPECT_FALSE(gone(root + "\\Uninstall.exe"));  // a decoy of the same name
+
+    // Blanks, '&' and '%' are part of a name, not of the batch's syntax.
+    const std::string odd = "C:\\100% & more\\Un inst";
+    system.own_directory = odd;
+    system.own_file_name = "Un%PATH%do.exe";
+    fs.put_file(odd + "\\Un%PATH%do.exe", "exe");
+    ASSERT_EQ(run(), UninstallOutcome::completed);
+    EXPECT_EQ(fs.content(odd + "\\Del_Unin.bat"),
+              batch_lines("\"Un%%PATH%%do.exe\"", "\"C:\\100%% & more\\Un inst\\Del_Unin.bat\""));
 }
 
 // The command interpreter reads the batch in code page 866, whatever the
@@ -172,9 +193,8 @@ TEST_F(UninstallTest, BatchIsWrittenInCodePage866OrNotAtAll) {
     fs.put_file("C:\\Программы\\Удалить.exe", "exe");
     ASSERT_EQ(run(), UninstallOutcome::completed);
     EXPECT_EQ(fs.content("C:\\Программы\\Del_Unin.bat"),
-              ":no_ex\r\ndel \x93\xA4\xA0\xAB\xA8\xE2\xEC.exe\r\n"
-              "if exist \x93\xA4\xA0\xAB\xA8\xE2\xEC.exe goto no_ex\r\n"
-              "del C:\\\x8F\xE0\xAE\xA3\xE0\xA0\xAC\xAC\xEB\\Del_Unin.bat\r\n");
+              batch_lines("\"\x93\xA4\xA0\xAB\xA8\xE2\xEC.exe\"",
+                          "\"C:\\\x8F\xE0\xAE\xA3\xE0\xA0\xAC\xAC\xEB\\Del_Unin.bat\""));
 
     system.own_directory = "C:\\文件";
     fs.put_file("C:\\文件\\Удалить.exe", "exe");
@@ -234,7 +254,8 @@ TEST_F(UninstallTest, AFileThatCannotBeDeletedStopsTheRemovalBeforeAnythingIsGon
         if (c.reason == read_only) fs.set_attributes(c.refused, attr::read_only);
         else fs.set_in_use(c.refused, true);
         const auto before = fs.snapshot();
-        EXPECT_EQ(run(), UninstallOutcome::stopped);
+        EXPECT_EQ(run(), c.deleted_before.empty() ? UninstallOutcome::refused
+                                                  : UninstallOutcome::stopped);
         EXPECT_FALSE(gone(c.refused));
         if (c.deleted_before.empty()) {
             EXPECT_EQ(fs.snapshot(), before);
@@ -277,7 +298,7 @@ TEST_F(UninstallTest, UninstallerInAnotherLetterCaseIsNotSkipped) {
     fs.set_in_use(root + "\\uninstall.exe", true);
     system.own_file_name = "uninstall.exe";
     const auto before = fs.snapshot();
-    EXPECT_EQ(run(), UninstallOutcome::stopped);
+    EXPECT_EQ(run(), UninstallOutcome::refused);
     EXPECT_EQ(fs.snapshot(), before);
     expect_stopped_naming(root + "\\uninstall.exe (файл занят другой программой)");
 }
@@ -358,7 +379,7 @@ TEST_F(UninstallTest, ARunningConsoleIsClosedBeforeAnythingIsDeleted) {
     console.running = true;
     console.hangs = true;
     const auto before = fs.snapshot();
-    EXPECT_EQ(run(), UninstallOutcome::stopped);
+    EXPECT_EQ(run(), UninstallOutcome::refused);
     EXPECT_EQ(console.waited_ms, console_close_timeout_ms);
     EXPECT_EQ(fs.snapshot(), before);
     EXPECT_TRUE(view.values.empty());
@@ -418,6 +439,52 @@ TEST_F(UninstallTest, TheRunValueGoesOnlyWhenItStartsTheInstalledConsole) {
     }
 }
 
+// The Apps & features entry goes once the tree is gone, and only when it
+// starts this uninstaller; one that cannot be removed stops the run before
+// the Start-menu folder, which is then still there to start it again.
+TEST_F(UninstallTest, TheAppsAndFeaturesEntryGoesOnlyWhenItStartsThisUninstaller) {
+    const std::string key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Varnholde";
+    struct Case {
+        const char* name;
+        std::optional<std::string> command;  // UninstallString; none: no entry
+        bool with_subkey;    // another program added a key below it
+        bool skin_read_only; // a stage stops before the tree is gone
+        bool kept;
+        UninstallOutcome outcome;
+    };
+    const std::string ours = "\"" + root + "\\Uninstall.exe\"";
+    const Case cases[] = {
+        {"quoted path of this uninstaller", ours, false, false, false, UninstallOutcome::completed},
+        {"unquoted, other letter case", "c:\\tessarimondale\\VARNHOLDE\\uninstall.EXE", false,
+         false, false, UninstallOutcome::completed},
+        {"another uninstaller", "\"D:\\Other\\Uninstall.exe\"", false, false, true,
+         UninstallOutcome::completed},
+        {"cannot be deleted", ours, true, false, true, UninstallOutcome::stopped},
+        {"the tree is not gone", ours, false, true, true, UninstallOutcome::refused},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs = FakeFileSystem();
+        view = RecordingView();
+        registry = FakeRegistry();
+        processes = FakeProcessStarter();
+        SetUp();
+        if (c.command) {
+            registry.put_value(hkey_local_machine, key, "UninstallString", reg_sz, *c.command + '\0');
+            registry.put_value(hkey_local_machine, key, "DisplayName", reg_sz, std::string("Varnholde") + '\0');
+        }
+        if (c.with_subkey) registry.put_value(hkey_local_machine, key + "\\Extra", "x", reg_sz, "");
+        if (c.skin_read_only) fs.set_attributes(root + "\\Skins\\skin_ 2.jpg", attr::read_only);
+        EXPECT_EQ(run(), c.outcome);
+        EXPECT_EQ(registry.key_exists(hkey_local_machine, key), c.kept);
+        if (c.with_subkey) {
+            expect_stopped_naming("раздел HKEY_LOCAL_MACHINE\\" + key);
+            EXPECT_FALSE(registry.value(hkey_local_machine, run_key, "Varnholde").has_value());
+            EXPECT_FALSE(gone(start_menu + "\\Varnholde"));
+        }
+    }
+}
+
 TEST_F(UninstallTest, SecondRunFinishesWhatAStoppedRunBegan) {
     fs.put_file(root + "\\Skins\\thumbs.db", "x", attr::hidden);
     ASSERT_EQ(run(), UninstallOutcome::stopped);
@@ -458,7 +525,7 @@ TEST_F(UninstallTest, FailuresOfTheBatchStepStopWithItsName) {
     EXPECT_EQ(run(), UninstallOutcome::stopped);
     EXPECT_TRUE(view.exit_button);
     EXPECT_NE(view.message.find("запустить " + elsewhere + "\\Del_Unin.bat"), std::string::npos);
-    EXPECT_EQ(fs.content(elsewhere + "\\Del_Unin.bat")->substr(0, 8), ":no_ex\r\n");
+    EXPECT_EQ(fs.content(elsewhere + "\\Del_Unin.bat")->substr(0, 16), "set vh_tries=0\r\n");
 }
 
 }  // namespace

@@ -1,0 +1,47 @@
+#include "platform/file_rights.h"
+
+namespace vh {
+
+namespace {
+
+const char* sid_text(Trustee trustee) {
+    switch (trustee) {
+    case Trustee::system: return "SY";
+    case Trustee::administrators: return "BA";
+    case Trustee::users: break;
+    }
+    return "BU";
+}
+
+// FILE_ALL_ACCESS; FILE_GENERIC_READ | FILE_GENERIC_EXECUTE; that and
+// FILE_GENERIC_WRITE; that and DELETE.
+const char* access_text(Access access) {
+    switch (access) {
+    case Access::full_control: return "FA";
+    case Access::read_execute: return "0x1200a9";
+    case Access::read_execute_write: return "0x1201bf";
+    case Access::modify: break;
+    }
+    return "0x1301bf";
+}
+
+const char* flags_text(Reach reach) {
+    switch (reach) {
+    case Reach::this_only: return "";
+    case Reach::this_and_contents: return "OICI";
+    case Reach::contents_only: break;
+    }
+    return "OICIIO";
+}
+
+}  // namespace
+
+std::string security_descriptor_text(const FileRights& rights) {
+    std::string text = std::string("O:") + sid_text(rights.owner) + "D:P";
+    for (const AccessRule& rule : rights.rules)
+        text += std::string("(A;") + flags_text(rule.reach) + ";" + access_text(rule.access) +
+                ";;;" + sid_text(rule.trustee) + ")";
+    return text;
+}
+
+}  // namespace vh
