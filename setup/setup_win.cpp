@@ -91,6 +91,7 @@ public:
     void set_exit_width(int twips) override { set_control_width(exit_button_, twips, scale_); }
     void set_main_enabled(bool enabled) override { EnableWindow(window_, enabled); }
     void show_error_dialog(const std::string& message) override;
+    void show_failure(const std::string& message, std::uint32_t windows_error) override;
     void beep() override { MessageBeep(MB_OK); }
 
 private:
@@ -104,6 +105,7 @@ private:
     void on_exit();
     LRESULT static_colors(HWND control, HDC dc);
     void create_panel_controls();
+    void make_room_below_status();
     // The procedure does not return to the message loop: show each change now.
     static void set_text(HWND control, const std::string& text);
 
@@ -229,6 +231,44 @@ void SetupWindow::on_next() {
 
 void SetupWindow::on_exit() {
     if (IsWindowVisible(exit_button_)) DestroyWindow(window_);
+}
+
+void SetupWindow::show_failure(const std::string& message, std::uint32_t) {
+    set_text(status_label_, message);
+    make_room_below_status();
+}
+
+// A failure names a file by its whole path and can take three or four lines
+// of the status label, reaching into the buttons' row: the label grows to its
+// text, the exit button moves below it, and the panel grows to hold both.
+void SetupWindow::make_room_below_status() {
+    const int length = GetWindowTextLengthW(status_label_);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    GetWindowTextW(status_label_, text.data(), length + 1);
+    RECT label{}, button{}, panel{};
+    GetWindowRect(status_label_, &label);
+    GetWindowRect(exit_button_, &button);
+    GetWindowRect(panel_, &panel);
+    RECT measured{0, 0, label.right - label.left, 0};
+    HDC dc = GetDC(status_label_);
+    HGDIOBJ old_font = SelectObject(dc, status_font_.get());
+    DrawTextW(dc, text.c_str(), -1, &measured, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
+    SelectObject(dc, old_font);
+    ReleaseDC(status_label_, dc);
+
+    const int gap = 4;
+    const int text_bottom = label.top + measured.bottom;  // screen pixels
+    const int grow = text_bottom + gap - button.top;
+    if (grow <= 0) return;
+    const int flags = SWP_NOZORDER | SWP_NOACTIVATE;
+    SetWindowPos(status_label_, nullptr, 0, 0, label.right - label.left, measured.bottom,
+                 flags | SWP_NOMOVE);
+    POINT button_at{button.left, button.top + grow};
+    ScreenToClient(panel_, &button_at);
+    SetWindowPos(exit_button_, nullptr, button_at.x, button_at.y, 0, 0, flags | SWP_NOSIZE);
+    SetWindowPos(panel_, nullptr, 0, 0, panel.right - panel.left,
+                 panel.bottom - panel.top + grow, flags | SWP_NOMOVE);
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 // The label takes the new font before the old one is deleted: a label must

@@ -111,7 +111,9 @@ TEST_F(InstallOverRunning, SetupOverARunningConsoleKeepsSettingsAndAliasesAndSta
     const int one_icon = tray_icon_pixels();
     // Setup replaces what the package holds, whatever is there now.
     for (const InstalledFile& f : installed_files())
-        if (f.package_name.rfind("Principal", 0) != 0) ASSERT_TRUE(write_file(f.installed_path, "old"));
+        if (f.package_name.rfind("Principal", 0) != 0) {
+            ASSERT_TRUE(write_file(f.installed_path, "old"));
+        }
 
     EXPECT_EQ(run_setup("over_running_2_repaired"), success_text);
     EXPECT_TRUE(console.wait_exit(10s)) << "the console did not end";

@@ -213,8 +213,11 @@ TEST(InstallFaultSweep, EveryFailingFileOperationIsReportedByNameAndNothingElseI
                 console.close_requests > 0 ? closed.fs.snapshot() : original;
             const auto settings = m.fs.content(tree + "us_param.par");
             // The package's first settings never replace the user's.
-            if (console.close_requests > 0) EXPECT_EQ(settings, user_settings);
-            else EXPECT_TRUE(settings == "old settings" || settings == "new Pos_set_par.ksr");
+            if (console.close_requests > 0) {
+                EXPECT_EQ(settings, user_settings);
+            } else {
+                EXPECT_TRUE(settings == "old settings" || settings == "new Pos_set_par.ksr");
+            }
             bool changed_before_fault = false;
             for (int i = 1; i < std::min(n, done + 1); ++i)
                 changed_before_fault |= !m.fs.only_looks(m.fs.operation_of(i));
@@ -271,8 +274,12 @@ TEST(InstallFaultSweep, EveryFailingFileOperationIsReportedByNameAndNothingElseI
             EXPECT_FALSE(m.run_value_written());
             // Nothing is written before the checks pass: a fault met before
             // any change leaves everything as it was.
-            if (!changed_before_fault) EXPECT_EQ(m.fs.snapshot(), everything_before);
-            if (refused_check) EXPECT_FALSE(changed_before_fault);
+            if (!changed_before_fault) {
+                EXPECT_EQ(m.fs.snapshot(), everything_before);
+            }
+            if (refused_check) {
+                EXPECT_FALSE(changed_before_fault);
+            }
         }
         std::cout << "[ sweep    ] installer, file-system faults"
                   << (console_runs ? ", a console running" : "") << ": " << exercised
