@@ -135,11 +135,23 @@ cat >"$share/job.sh" <<'EOF'
 set -u
 source ./wine-env.sh
 export WINE_ENV_WOW64=1
-wine_env_start /opt/vh
+# A bare prefix first, waited for until every process of it has ended:
+# wineboot returns before the 32-bit half of a WOW64 prefix is installed,
+# and under emulation that takes minutes. Stopping the wineserver earlier
+# leaves a syswow64 without most of its DLLs (msvcrt.dll among them), in
+# which no 32-bit program starts.
+wine_env_detect
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPREFIX=/opt/vh/base
+"$WINE" wineboot -i >/dev/null 2>&1
+"$WINESERVER" -w
+WINE_ENV_TEMPLATE=/opt/vh/base wine_env_start /opt/vh
 made=no
+syswow64=/opt/vh/prefix/drive_c/windows/syswow64
 [ "$WINE_ENV_BITS" = 64 ] && [ -f /opt/vh/prefix/system.reg ] &&
-  [ -d /opt/vh/prefix/drive_c/windows/syswow64 ] && made=yes
+  [ -f "$syswow64/msvcrt.dll" ] && [ -f "$syswow64/sechost.dll" ] && made=yes
+echo "guest: $(ls "$syswow64" | wc -l) files in syswow64"
 wine_env_stop
+rm -rf /opt/vh/base
 rm -f /opt/vh/*.log
 [ "$made" = yes ] && touch provisioned
 EOF
