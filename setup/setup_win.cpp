@@ -239,8 +239,9 @@ void SetupWindow::show_failure(const std::string& message, std::uint32_t) {
 }
 
 // A failure names a file by its whole path and can take three or four lines
-// of the status label, reaching into the buttons' row: the label grows to its
-// text, the exit button moves below it, and the panel grows to hold both.
+// of the status label, reaching into the buttons' row: the label takes the
+// height of its text, the exit button moves below it where the two would
+// overlap, and the panel grows to hold both.
 void SetupWindow::make_room_below_status() {
     const int length = GetWindowTextLengthW(status_label_);
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
@@ -256,13 +257,16 @@ void SetupWindow::make_room_below_status() {
     SelectObject(dc, old_font);
     ReleaseDC(status_label_, dc);
 
-    const int gap = 4;
-    const int text_bottom = label.top + measured.bottom;  // screen pixels
-    const int grow = text_bottom + gap - button.top;
-    if (grow <= 0) return;
     const int flags = SWP_NOZORDER | SWP_NOACTIVATE;
     SetWindowPos(status_label_, nullptr, 0, 0, label.right - label.left, measured.bottom,
                  flags | SWP_NOMOVE);
+    const int gap = 4;
+    const int text_bottom = label.top + measured.bottom;  // screen pixels
+    const int grow = text_bottom + gap - button.top;
+    if (grow <= 0) {
+        RedrawWindow(panel_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        return;
+    }
     POINT button_at{button.left, button.top + grow};
     ScreenToClient(panel_, &button_at);
     SetWindowPos(exit_button_, nullptr, button_at.x, button_at.y, 0, 0, flags | SWP_NOSIZE);

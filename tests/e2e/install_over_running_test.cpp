@@ -71,6 +71,17 @@ std::string InstallOverRunning::run_setup(const std::string& shot) {
         },
         120s);
     screenshot(shot);
+    // A failure names a whole path and takes several lines: none may lie
+    // under the exit button.
+    if (status.find("прервана") != std::string::npos) {
+        HWND failure = child_with_text(setup_window, status);
+        HWND exit_button = child_with_text(setup_window, "Выход.");
+        EXPECT_TRUE(failure && exit_button && visible(exit_button));
+        if (failure && exit_button) {
+            EXPECT_LE(screen_rect(failure).bottom, screen_rect(exit_button).top)
+                << "the failure text runs under the exit button";
+        }
+    }
     for (const char* caption : {"Выход!", "Выход."})
         if (HWND exit = child_with_text(setup_window, caption); exit && visible(exit)) click(exit);
     EXPECT_TRUE(setup.wait_exit(10s));
