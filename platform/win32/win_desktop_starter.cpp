@@ -126,6 +126,35 @@ bool find_shell_dispatch(ComRef<IShellDispatch2>& shell) {
            shell;
 }
 
+// What CreateProcessWithTokenW and CreateProcessAsUserW both take to start
+// the program on its own: its path, a command line of the quoted path, its
+// folder (null: inherit), and where the start fills in the new process.
+struct ProcessStart {
+    const wchar_t* application;
+    wchar_t* command_line;
+    const wchar_t* folder;
+    STARTUPINFOW* startup;
+    PROCESS_INFORMATION* started;
+};
+
+// Starts the program with one of those calls; closes the handles it gives,
+// since nothing waits for the program.
+template <typename Create>
+bool start_process(const std::string& program, const std::string& directory, Create create) {
+    const std::wstring application = to_wide(program);
+    std::wstring command_line = L"\"" + application + L"\"";
+    const std::wstring folder = to_wide(directory);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!create(ProcessStart{application.c_str(), command_line.data(),
+                             folder.empty() ? nullptr : folder.c_str(), &startup, &started}))
+        return false;
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    return true;
+}
+
 }  // namespace
 
 bool start_through_shell_dispatch(const std::string& program, const std::string& directory) {
@@ -163,19 +192,10 @@ bool start_with_shell_token(const std::string& program, const std::string& direc
                           TokenPrimary, &raw))
         return false;
     WinHandle user_token(raw);
-    std::wstring application = to_wide(program);
-    std::wstring command_line = L"\"" + application + L"\"";
-    const std::wstring folder = to_wide(directory);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    if (!CreateProcessWithTokenW(user_token.get(), 0, application.c_str(), command_line.data(),
-                                 0, nullptr, folder.empty() ? nullptr : folder.c_str(), &startup,
-                                 &started))
-        return false;
-    CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
-    return true;
+    return start_process(program, directory, [&](const ProcessStart& p) {
+        return CreateProcessWithTokenW(user_token.get(), 0, p.application, p.command_line, 0,
+                                       nullptr, p.folder, p.startup, p.started);
+    });
 }
 
 // Where no shell can be reached (Explorer is not running, or a shell that
@@ -213,19 +233,10 @@ bool start_with_filtered_own_token(const std::string& program, const std::string
         SetTokenInformation(user_token.get(), TokenIntegrityLevel, &label,
                             sizeof label + GetLengthSid(medium));
     }
-    std::wstring application = to_wide(program);
-    std::wstring command_line = L"\"" + application + L"\"";
-    const std::wstring folder = to_wide(directory);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    if (!CreateProcessAsUserW(user_token.get(), application.c_str(), command_line.data(),
-                              nullptr, nullptr, FALSE, 0, nullptr,
-                              folder.empty() ? nullptr : folder.c_str(), &startup, &started))
-        return false;
-    CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
-    return true;
+    return start_process(program, directory, [&](const ProcessStart& p) {
+        return CreateProcessAsUserW(user_token.get(), p.application, p.command_line, nullptr,
+                                    nullptr, FALSE, 0, nullptr, p.folder, p.startup, p.started);
+    });
 }
 
 bool WinDesktopStarter::start_as_desktop_user(const std::string& program,

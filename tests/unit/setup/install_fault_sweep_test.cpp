@@ -17,27 +17,22 @@
 #include "platform/fake/fake_registry.h"
 #include "platform/names.h"
 #include "setup/install_procedure.h"
+#include "setup/install_views.h"
 #include "shared/registry_strings.h"
 #include "tests/unit/journalled_file_system.h"
 
 namespace vh {
 namespace {
 
-class StatusView : public InstallerView {
+class StatusView : public SilentInstallerView {
 public:
     void set_status_text(const std::string& text) override { status.push_back(text); }
-    void set_status_font_size(int) override {}
-    void set_count_text(const std::string&) override {}
-    void set_count_visible(bool) override {}
-    void set_progress(float) override {}
-    void set_progress_visible(bool) override {}
-    void set_next_visible(bool) override {}
+    void show_failure(const std::string& message, std::uint32_t) override {
+        status.push_back(message);
+    }
     void set_exit_visible(bool visible) override { exit_visible = visible; }
-    void set_exit_caption(const std::string&) override {}
-    void set_exit_width(int) override {}
     void set_main_enabled(bool enabled) override { main_enabled = enabled; }
     void show_error_dialog(const std::string& message) override { dialogs.push_back(message); }
-    void beep() override {}
 
     std::vector<std::string> status, dialogs;
     bool exit_visible = true, main_enabled = true;
