@@ -84,6 +84,15 @@ protected:
         system.shell = &shell;
     }
 
+    // A new installed product, for each case of a table.
+    void start_afresh() {
+        fs = FakeFileSystem();
+        view = RecordingView();
+        registry = FakeRegistry();
+        processes = FakeProcessStarter();
+        SetUp();
+    }
+
     UninstallOutcome run() { return run_uninstall(system, view); }
 
     bool gone(const std::string& path) const { return !fs.exists(path); }
@@ -417,11 +426,7 @@ TEST_F(UninstallTest, TheRunValueGoesOnlyWhenItStartsTheInstalledConsole) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        fs = FakeFileSystem();
-        view = RecordingView();
-        registry = FakeRegistry();
-        processes = FakeProcessStarter();
-        SetUp();
+        start_afresh();
         RegKey key = 0;
         registry.open_key(hkey_local_machine, run_key, key);
         registry.delete_value(key, "Varnholde");
@@ -464,11 +469,7 @@ TEST_F(UninstallTest, TheAppsAndFeaturesEntryGoesOnlyWhenItStartsThisUninstaller
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        fs = FakeFileSystem();
-        view = RecordingView();
-        registry = FakeRegistry();
-        processes = FakeProcessStarter();
-        SetUp();
+        start_afresh();
         if (c.command) {
             registry.put_value(hkey_local_machine, key, "UninstallString", reg_sz, *c.command + '\0');
             registry.put_value(hkey_local_machine, key, "DisplayName", reg_sz, std::string("Varnholde") + '\0');
