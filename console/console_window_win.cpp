@@ -25,17 +25,6 @@ constexpr int first_label_id = 20;
 
 enum MenuItem { toggle_item = 101, about_item = 102, quit_item = 103 };
 
-// The band's density: its monitor's where Windows tells each window its own
-// (Windows 10 1607 and later), the system's elsewhere.
-int window_dpi(HWND window) {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto get_dpi_for_window =
-        reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void (*)()>(
-            GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    const UINT dpi = get_dpi_for_window ? get_dpi_for_window(window) : 0;
-    return dpi > 0 ? static_cast<int>(dpi) : TwipScale().dpi_y();
-}
-
 COLORREF to_colorref(const TextColor& color) {
     return color.system_window ? GetSysColor(COLOR_WINDOW)
                                : RGB(color.red, color.green, color.blue);
@@ -86,7 +75,9 @@ void ConsoleWindow::load() {
     load_tray_icon();
     add_tray_icon(window_, tray_icon_.get());
     input_background_.reset(CreateSolidBrush(RGB(0, 0, 0)));
-    lay_out(window_dpi(window_));
+    monitors_.set_band(window_);
+    placer_ = std::make_unique<BandPlacer>(monitors_, static_cast<BandWindow&>(*this));
+    placer_->start();
     state_.history_pos = history_lines;
 
     register_run(registry_, hkey_local_machine, product::run_key, product::run_value_name,
@@ -103,55 +94,69 @@ void ConsoleWindow::load() {
     settings_writable_ = may_write_at_unload(load_settings(file_system_, *this, state_.settings));
 }
 
-// Lays the band out on the screen as it is now, at a density: the window,
-// its controls and its fonts. Texts, history and the skin stay.
-void ConsoleWindow::lay_out(int dpi) {
-    const ConsoleLayout layout =
-        console_layout(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), dpi);
-    SetWindowPos(window_, nullptr, 0, 0, layout.window_width, layout.window_height,
+void ConsoleWindow::move_band(const ScreenRect& outer) {
+    SetWindowPos(window_, nullptr, outer.left, outer.top, outer.width, outer.height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    if (!input_line_)
+}
+
+// The controls and fonts for the band's new place. Texts and history stay;
+// the skin keeps only what the band showed, so a band of another size takes
+// it again from its file.
+void ConsoleWindow::apply_layout(const ConsoleLayout& layout) {
+    const bool first = !input_line_;
+    if (first)
         create_controls(layout);
     else
         place_controls(layout);
-    load_fonts(dpi);
+    load_fonts(layout);
+    if (!first && !state_.settings.skin_path.empty()) load_skin(state_.settings.skin_path);
 }
 
-// The fonts at the band's density; the old ones are deleted only after the
-// controls hold the new.
-void ConsoleWindow::load_fonts(int dpi) {
-    Font input_font = create_cyrillic_font(L"Comic Sans MS", 14.25f, true, false, dpi);
+// The fonts at the layout's density; the old ones are deleted only after
+// the controls hold the new.
+void ConsoleWindow::load_fonts(const ConsoleLayout& layout) {
+    Font input_font =
+        create_cyrillic_font_of_height(L"Comic Sans MS", layout.input_font_height, true);
     SendMessageW(input_line_, WM_SETFONT, reinterpret_cast<WPARAM>(input_font.get()), TRUE);
     input_font_ = std::move(input_font);
-    label_font_ = create_cyrillic_font(L"Comic Sans MS", 12, true, false, dpi);
+    label_font_ = create_cyrillic_font_of_height(L"Comic Sans MS", layout.label_font_height, true);
     repaint_all();
 }
 
-// The notification icon at the size Windows asks for now, from the
-// program's icon resource, which holds an image for each usual size.
-void ConsoleWindow::load_tray_icon() {
-    const int size = GetSystemMetrics(SM_CXSMICON);
+// The notification icon at the size for the taskbar's density, from the
+// program's icon resource, which holds an image for each usual size. True
+// when the size changed and a new picture was loaded.
+bool ConsoleWindow::load_tray_icon() {
+    const int size = tray_icon_size();
+    if (tray_icon_.get() && size == tray_icon_size_) return false;
     HICON icon = static_cast<HICON>(
         LoadImageW(instance_, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
-    if (icon) tray_icon_ = Icon(icon);
+    if (!icon) return false;
+    tray_icon_ = Icon(icon);
+    tray_icon_size_ = size;
+    return true;
 }
 
-// A new resolution or work area: the same density, a new screen.
+void ConsoleWindow::place_on_working_monitor() {
+    if (placer_) placer_->before_showing();
+}
+
+// A new resolution, arrangement or work area, or monitors added or removed:
+// the taskbar may have moved to a monitor of another density too.
 void ConsoleWindow::on_display_change() {
-    lay_out(window_dpi(window_));
-    // The skin keeps only what the band showed; a larger band shows more.
-    if (!state_.settings.skin_path.empty()) load_skin(state_.settings.skin_path);
-    load_tray_icon();
-    change_tray_icon(tray_icon_.get());
+    if (!placer_) return;
+    placer_->on_display_change();
+    if (load_tray_icon()) change_tray_icon(tray_icon_.get());
 }
 
-// The band's monitor changed its scaling (or the band moved to another):
-// the new density comes with the message, the screen is measured again.
-void ConsoleWindow::on_dpi_changed(WPARAM dpis) {
-    lay_out(HIWORD(dpis));
-    if (!state_.settings.skin_path.empty()) load_skin(state_.settings.skin_path);
-    load_tray_icon();
-    change_tray_icon(tray_icon_.get());
+// The band's density changed: the new one comes with the message (x in the
+// low word, y in the high; Windows keeps them equal).
+void ConsoleWindow::on_dpi_changed(WPARAM dpis, const RECT& suggested) {
+    if (!placer_) return;
+    placer_->on_dpi_changed(HIWORD(dpis), {suggested.left, suggested.top,
+                                           suggested.right - suggested.left,
+                                           suggested.bottom - suggested.top});
+    if (load_tray_icon()) change_tray_icon(tray_icon_.get());
 }
 
 HWND ConsoleWindow::create_child(const wchar_t* window_class, DWORD style, const PixelRect& box,
@@ -258,7 +263,7 @@ LRESULT ConsoleWindow::handle(UINT message, WPARAM w, LPARAM l) {
         case WM_SETFOCUS: SetFocus(input_line_); return 0;
         case WM_DISPLAYCHANGE: on_display_change(); return 0;
         case WM_SETTINGCHANGE: if (w == SPI_SETWORKAREA) on_display_change(); return 0;
-        case WM_DPICHANGED: on_dpi_changed(w); return 0;
+        case WM_DPICHANGED: on_dpi_changed(w, *reinterpret_cast<const RECT*>(l)); return 0;
         case WM_CLOSE: unload(); DestroyWindow(window_); return 0;
         case WM_QUERYENDSESSION: return TRUE;
         case WM_ENDSESSION: if (w) unload(); return 0;
@@ -343,6 +348,7 @@ bool ConsoleWindow::visible() {
 }
 
 void ConsoleWindow::set_visible(bool visible) {
+    if (visible) place_on_working_monitor();
     ShowWindow(window_, visible ? SW_SHOW : SW_HIDE);
     if (visible) SetFocus(input_line_);
 }
@@ -354,6 +360,7 @@ bool ConsoleWindow::in_front() {
 // The band takes the foreground and the caret before it is shown, so that
 // keys typed while it is being drawn already land in the input line.
 void ConsoleWindow::bring_to_front() {
+    place_on_working_monitor();
     const bool in_front = take_foreground(window_);
     SetFocus(input_line_);
     ShowWindow(window_, SW_SHOW);

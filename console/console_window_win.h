@@ -10,6 +10,7 @@
 #include <array>
 #include <memory>
 
+#include "console/band_placement.h"
 #include "console/console_state.h"
 #include "console/console_view.h"
 #include "console/hot_key_win.h"
@@ -19,6 +20,7 @@
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/routed_window_proc.h"
 #include "platform/win32/win_handle.h"
+#include "platform/win32/win_monitors.h"
 #include "platform/win32/win_registry.h"
 #include "platform/win32/win_system.h"
 
@@ -28,7 +30,7 @@ class CommandInterpreter;
 class AliasStore;
 class AboutBox;
 
-class ConsoleWindow : public ConsoleView {
+class ConsoleWindow : public ConsoleView, private BandWindow {
 public:
     ConsoleWindow();
     ~ConsoleWindow() override;
@@ -64,11 +66,16 @@ private:
     void unload();
     void on_mouse_down(LPARAM position);
     void on_hot_key(WPARAM id);
-    void lay_out(int dpi);
+    // BandWindow
+    bool shown() override { return visible(); }
+    void move_band(const ScreenRect& outer) override;
+    void apply_layout(const ConsoleLayout& layout) override;
+
+    void place_on_working_monitor();
     void on_display_change();
-    void on_dpi_changed(WPARAM dpis);
-    void load_fonts(int dpi);
-    void load_tray_icon();
+    void on_dpi_changed(WPARAM dpis, const RECT& suggested);
+    void load_fonts(const ConsoleLayout& layout);
+    bool load_tray_icon();
     void create_controls(const ConsoleLayout& layout);
     void place_controls(const ConsoleLayout& layout);
     void show_menu();
@@ -87,6 +94,7 @@ private:
     WNDPROC input_default_proc_ = nullptr;
     HICON icon_ = nullptr;     // the program's icon at the large size
     Icon tray_icon_;           // at the size the notification area asks for
+    int tray_icon_size_ = 0;
     Font input_font_, label_font_;
     Brush input_background_;
     COLORREF text_color_ = RGB(255, 255, 255);
@@ -96,6 +104,8 @@ private:
     bool unloaded_ = false;
     bool settings_writable_ = true;
     F12HotKey f12_;
+    WinMonitors monitors_;
+    std::unique_ptr<BandPlacer> placer_;
 
     ConsoleState state_;
     WinFileSystem file_system_;

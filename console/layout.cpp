@@ -32,6 +32,10 @@ int twips_to_pixels(double twips, int dpi) {
     return static_cast<int>(std::lround(twips * dpi / twips_per_inch));
 }
 
+int points_to_pixels(double points, int dpi) {
+    return static_cast<int>(std::lround(points * dpi / 72.0));
+}
+
 ConsoleLayout console_layout(int screen_width_pixels, int screen_height_pixels, int dpi) {
     if (dpi <= 0) dpi = 96;
     const auto px = [dpi](double twips) { return twips_to_pixels(twips, dpi); };
@@ -54,6 +58,9 @@ ConsoleLayout console_layout(int screen_width_pixels, int screen_height_pixels, 
     ConsoleLayout layout;
     layout.window_width = screen_width_pixels;
     layout.window_height = height;
+    layout.dpi = dpi;
+    layout.input_font_height = points_to_pixels(input_font_points, dpi);
+    layout.label_font_height = points_to_pixels(label_font_points, dpi);
     layout.input = {px(input_left), height - input_offset,
                     screen_width_pixels - px(input_width_margin), px(input_height)};
     for (int i = 0; i < history_lines; ++i)

@@ -29,6 +29,11 @@ struct ConsoleLayout {
     int window_height = 0;
     PixelRect input;                             // the input line, in client pixels
     std::array<PixelRect, history_lines> labels;  // history lines, 0 the lowest
+    int dpi = 96;                                 // the density it was made for
+    // The fonts' character heights in pixels at that density: the input
+    // line's 14.25 points, the history lines' 12.
+    int input_font_height = 0;
+    int label_font_height = 0;
 };
 
 // The designed client area of the band; its outer size adds a one-pixel
@@ -40,5 +45,11 @@ ConsoleLayout console_layout(int screen_width_pixels, int screen_height_pixels, 
 
 // Twips to pixels at a density, to the nearest pixel.
 int twips_to_pixels(double twips, int dpi);
+// A font's character height in pixels, from its size in points.
+int points_to_pixels(double points, int dpi);
+
+// The designed fonts' sizes in points.
+constexpr double input_font_points = 14.25;
+constexpr double label_font_points = 12;
 
 }  // namespace vh

@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include "platform/win32/win_monitors.h"
+
 namespace vh {
 
 TrayRecord tray_data{};
@@ -23,6 +25,23 @@ void change_tray_icon(HICON icon) {
     TrayRecord change = tray_data;
     change.uFlags = NIF_ICON;
     Shell_NotifyIconA(NIM_MODIFY, reinterpret_cast<NOTIFYICONDATAA*>(&change));
+}
+
+// GetSystemMetrics answers for the system's density, fixed at log-on; the
+// taskbar's monitor may have another. Windows before 10 1607 lacks the
+// call that answers for a density, and scales the notification area with
+// the system's.
+int tray_icon_size() {
+    using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+    static const auto metrics_for_dpi =
+        reinterpret_cast<GetSystemMetricsForDpiFn>(reinterpret_cast<void (*)()>(
+            GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+    if (!metrics_for_dpi) return GetSystemMetrics(SM_CXSMICON);
+    HWND taskbar = FindWindowW(L"Shell_TrayWnd", nullptr);
+    HMONITOR monitor = taskbar ? MonitorFromWindow(taskbar, MONITOR_DEFAULTTOPRIMARY)
+                               : MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    const int size = metrics_for_dpi(SM_CXSMICON, static_cast<UINT>(monitor_dpi(monitor)));
+    return size > 0 ? size : GetSystemMetrics(SM_CXSMICON);
 }
 
 void remove_tray_icon() {

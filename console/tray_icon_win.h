@@ -32,5 +32,7 @@ void add_tray_icon(HWND window, HICON icon);
 void remove_tray_icon();
 // Gives the icon already added a new picture (after a change of scaling).
 void change_tray_icon(HICON icon);
+// The icon's size in pixels at the density of the taskbar's monitor.
+int tray_icon_size();
 
 }  // namespace vh

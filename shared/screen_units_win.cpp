@@ -49,8 +49,13 @@ float screen_height_twips(const TwipScale& scale) {
 
 Font create_cyrillic_font(const wchar_t* face, float points, bool bold, bool italic, int dpi) {
     if (dpi <= 0) dpi = screen_dpi(LOGPIXELSY);
+    return create_cyrillic_font_of_height(
+        face, static_cast<int>(std::lround(points * dpi / 72.0f)), bold, italic);
+}
+
+Font create_cyrillic_font_of_height(const wchar_t* face, int pixels, bool bold, bool italic) {
     // A negative height asks for the character height, as point sizes mean.
-    const int height = -static_cast<int>(std::lround(points * dpi / 72.0f));
+    const int height = -pixels;
     return Font(CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic, FALSE, FALSE,
                             RUSSIAN_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));

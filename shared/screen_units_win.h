@@ -39,5 +39,8 @@ float screen_height_twips(const TwipScale& scale);
 // given pixels per inch (0: the screen's).
 Font create_cyrillic_font(const wchar_t* face, float points, bool bold, bool italic = false,
                           int dpi = 0);
+// The same font by its character height in pixels.
+Font create_cyrillic_font_of_height(const wchar_t* face, int pixels, bool bold,
+                                    bool italic = false);
 
 }  // namespace vh

@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <cwctype>
 #include <optional>
 
 #include "platform/win32/win_handle.h"
@@ -34,31 +33,6 @@ StartResult start_failure(DWORD code) {
         case ERROR_EXE_MACHINE_TYPE_MISMATCH: return StartResult::needs_shell;
         default: return StartResult::failed;
     }
-}
-
-bool running_under_wow64() {
-    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-    const auto is_wow64 = reinterpret_cast<IsWow64ProcessFn>(reinterpret_cast<void (*)()>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "IsWow64Process")));
-    BOOL wow64 = FALSE;
-    return is_wow64 && is_wow64(GetCurrentProcess(), &wow64) && wow64;
-}
-
-bool starts_with_ignoring_case(const std::wstring& text, const std::wstring& prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i)
-        if (std::towlower(text[i]) != std::towlower(prefix[i])) return false;
-    return true;
-}
-
-// The shell runs in-process and must see System32 redirected, as its DLLs
-// are 32-bit; a file named under System32 is then given by the name that
-// still reaches the system's own folder (Sysnative), as for a program start.
-std::wstring native_system_path(const std::wstring& path) {
-    if (!running_under_wow64()) return path;
-    const std::wstring system32 = to_wide(windows_directory()) + L"\\System32\\";
-    if (!starts_with_ignoring_case(path, system32)) return path;
-    return to_wide(windows_directory()) + L"\\Sysnative\\" + path.substr(system32.size());
 }
 
 }  // namespace
@@ -92,13 +66,17 @@ StartResult WinProcessStarter::open_with_shell(const std::string& program,
     const std::optional<std::wstring> file = to_wide_exact(program);
     const std::optional<std::wstring> parameters = to_wide_exact(arguments);
     if (!file || !parameters || file->empty()) return StartResult::failed;
-    const std::wstring target = native_system_path(*file);
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof info;
     // Errors are told in the console's own window, never in a message box;
     // the call returns only when the shell has done its part.
     info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC | SEE_MASK_NOCLOSEPROCESS;
-    info.lpFile = target.c_str();
+    // The path as the user wrote it, System32 included, and with System32
+    // redirected as the shell's 32-bit DLLs need: the program that opens the
+    // file (mmc.exe for a console file) may be a 64-bit one, and an elevated
+    // start runs without redirection; neither can see Sysnative, the name
+    // that reaches the 64-bit System32 only from a 32-bit program.
+    info.lpFile = file->c_str();
     info.lpParameters = parameters->empty() ? nullptr : parameters->c_str();
     info.nShow = show == WindowShow::hidden ? SW_HIDE : SW_SHOWNORMAL;
     if (!ShellExecuteExW(&info)) {

@@ -375,6 +375,11 @@ TEST(CommandSequence, AliasesThatAreNoProgramsOpenThroughTheShell) {
          ""},
         {"found on the path only", "regedit /s x.reg", {}, StartResult::needs_shell,
          StartResult::ok, {"regedit", "/s x.reg"}, ""},
+        // The console file's program (mmc.exe) may be a 64-bit one, which
+        // sees only the path as written.
+        {"System32 console file", "C:\\Windows\\System32\\compmgmt.msc", {},
+         StartResult::needs_shell, StartResult::ok, {"C:\\Windows\\System32\\compmgmt.msc", ""},
+         ""},
         {"shell finds nothing", "C:\\gone.msc", {}, StartResult::needs_shell,
          StartResult::file_not_found, {"C:\\gone.msc", ""}, E},
         {"missing program", "C:\\gone.exe", {}, StartResult::file_not_found, StartResult::ok,
