@@ -21,7 +21,8 @@ void BandPlacer::before_showing() {
 void BandPlacer::on_display_change() {
     const std::vector<Monitor> monitors = monitors_.list();
     if (monitors.empty()) return;
-    const Monitor target = monitor_named(monitors, monitor_.name).value_or(primary_monitor(monitors));
+    const Monitor target =
+        monitor_named(monitors, monitor_.name).value_or(primary_monitor(monitors));
     place(target, target.dpi);
 }
 
