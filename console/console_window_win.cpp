@@ -149,6 +149,15 @@ void ConsoleWindow::on_display_change() {
     if (load_tray_icon()) change_tray_icon(tray_icon_.get());
 }
 
+// A new work area lays the band out again; a change of scaling elsewhere
+// may have left the taskbar at another density.
+void ConsoleWindow::on_setting_change(WPARAM setting) {
+    if (setting == SPI_SETWORKAREA)
+        on_display_change();
+    else if (load_tray_icon())
+        change_tray_icon(tray_icon_.get());
+}
+
 // The band's density changed: the new one comes with the message (x in the
 // low word, y in the high; Windows keeps them equal).
 void ConsoleWindow::on_dpi_changed(WPARAM dpis, const RECT& suggested) {
@@ -262,7 +271,7 @@ LRESULT ConsoleWindow::handle(UINT message, WPARAM w, LPARAM l) {
         case WM_COMMAND: on_command(LOWORD(w)); return 0;
         case WM_SETFOCUS: SetFocus(input_line_); return 0;
         case WM_DISPLAYCHANGE: on_display_change(); return 0;
-        case WM_SETTINGCHANGE: if (w == SPI_SETWORKAREA) on_display_change(); return 0;
+        case WM_SETTINGCHANGE: on_setting_change(w); return 0;
         case WM_DPICHANGED: on_dpi_changed(w, *reinterpret_cast<const RECT*>(l)); return 0;
         case WM_CLOSE: unload(); DestroyWindow(window_); return 0;
         case WM_QUERYENDSESSION: return TRUE;

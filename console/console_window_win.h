@@ -73,6 +73,7 @@ private:
 
     void place_on_working_monitor();
     void on_display_change();
+    void on_setting_change(WPARAM setting);
     void on_dpi_changed(WPARAM dpis, const RECT& suggested);
     void load_fonts(const ConsoleLayout& layout);
     bool load_tray_icon();
