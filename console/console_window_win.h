@@ -64,6 +64,7 @@ private:
     void unload();
     void on_mouse_down(LPARAM position);
     void on_hot_key(WPARAM id);
+    F12Road take_f12();
     void lay_out(int dpi);
     void on_display_change();
     void on_dpi_changed(WPARAM dpis);
@@ -96,6 +97,7 @@ private:
     bool unloaded_ = false;
     bool settings_writable_ = true;
     F12HotKey f12_;
+    F12KeyboardHook f12_hook_;
 
     ConsoleState state_;
     WinFileSystem file_system_;
