@@ -97,10 +97,10 @@ def main(samples_path, executables_path, machine_path, out_json, out_table):
     # from another window in front, at once whatever the interval: as the
     # console's hot key, and where another program holds F12 (as Windows
     # does) through the console's keyboard hook.
-    for series, road in (("hotkey", "F12 registered"), ("hotkey_held", "F12 held by another program")):
+    for key, road in (("hotkey", "F12 registered"), ("hotkey_held", "F12 held by another program")):
         for interval in (200, 50):
-            goal(f"F12, {road}, interval {interval} ms", med(f"{series}.{interval}"), HOT_KEY_MS,
-                 f"ms median, <= {HOT_KEY_MS}", spread(f"{series}.{interval}"))
+            goal(f"F12, {road}, interval {interval} ms", med(f"{key}.{interval}"), HOT_KEY_MS,
+                 f"ms median, <= {HOT_KEY_MS}", spread(f"{key}.{interval}"))
     empty_batch = med("cmd.empty_batch")
     for step, baseline in (("install", "install.cmd_copy"), ("uninstall", "uninstall.cmd_delete")):
         net = med(baseline) - empty_batch if med(baseline) is not None and empty_batch else None
