@@ -36,7 +36,7 @@ enum class F12Road {
     registered,  // the window's hot key
     hooked,      // the low-level keyboard hook, where F12 is another's hot key
     polled,      // Timer1 asks for the key at every tick
-};  // line 0 newest (lowest) .. line 5 oldest
+};
 
 struct ConsoleState {
     Settings settings = designed_settings();
