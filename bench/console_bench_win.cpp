@@ -220,8 +220,8 @@ bool press_f12_until(const std::function<bool()>& condition) {
 
 // One series: before each press the band is hidden and another program's
 // window is in front; F12 then goes down and stays down until the band is
-// ready to type into. Between presses the polling timer, where it polls F12,
-// sees the key up.
+// ready to type into. Between presses the polling timer, were it to poll
+// F12, would see the key up.
 void measure_f12(Samples& samples, int runs, const std::string& series) {
     Started other = start_and_wait(empty_window_exe(), empty_class);
     RunningConsole console;
@@ -245,7 +245,8 @@ void measure_f12(Samples& samples, int runs, const std::string& series) {
             SetForegroundWindow(other.window);
             e2e::wait_until([&] { return GetForegroundWindow() == other.window; }, 2s);
             // Whole intervals plus a share of one that grows with the run, so
-            // that polled presses fall evenly between two ticks of the timer.
+            // that presses fall at every phase of the timer's ticks, which
+            // must not matter.
             Sleep(static_cast<DWORD>(interval * 2 + interval * run / runs));
             const auto t0 = Clock::now();
             key_down(VK_F12);
@@ -266,16 +267,16 @@ void measure_f12(Samples& samples, int runs, const std::string& series) {
 }  // namespace
 
 // F12 as the console's hot key, then held by this program before the console
-// starts, so that the console polls it. Wine refreshes a thread's key state
-// at most every 50 ms, which adds to the polled key's wait for the next tick.
+// starts, as Windows holds it for its debugger, so that the console takes it
+// through its keyboard hook.
 void measure_hotkey(Samples& samples, int runs) {
     install_console_tree();
     measure_f12(samples, runs, "hotkey");
     if (!RegisterHotKey(nullptr, 1, 0, VK_F12)) {
-        std::printf("hot key: F12 could not be held for the polled series\n");
+        std::printf("hot key: F12 could not be held for the held series\n");
         return;
     }
-    measure_f12(samples, runs, "hotkey_polled");
+    measure_f12(samples, runs, "hotkey_held");
     UnregisterHotKey(nullptr, 1);
     MSG message;  // the held key's own messages, never read
     while (PeekMessageW(&message, nullptr, WM_HOTKEY, WM_HOTKEY, PM_REMOVE)) {}

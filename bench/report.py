@@ -11,7 +11,7 @@ ALLOWED_DLLS = {
     "oleaut32.dll", "comctl32.dll", "comdlg32.dll", "version.dll", "imagehlp.dll",
     "msvcrt.dll", "shlwapi.dll", "psapi.dll", "winmm.dll",
 }
-SIZE_GOAL_KB = 400
+SIZE_GOAL_KB = 512
 FRAME_MS = 16.7  # one frame at 60 Hz
 HOT_KEY_MS = 20
 
@@ -94,15 +94,13 @@ def main(samples_path, executables_path, machine_path, out_json, out_table):
          f"console {spread('memory.console')}; empty window {spread('memory.empty')}; "
          f"working sets {spread('working_set.console')} / {spread('working_set.empty')}")
     # F12 to the band shown, in front and with the caret in its input line,
-    # from another window in front: at once as the console's hot key; within
-    # a tick of the timer where another program holds F12 and it is polled.
-    for interval in (200, 50):
-        goal(f"F12 hot key, interval {interval} ms", med(f"hotkey.{interval}"), HOT_KEY_MS,
-             f"ms median, <= {HOT_KEY_MS}, F12 registered", spread(f"hotkey.{interval}"))
-    for interval in (200, 50):
-        goal(f"F12 polled, interval {interval} ms", med(f"hotkey_polled.{interval}"), interval + 20,
-             f"ms median, <= {interval + 20}, F12 held by another program",
-             spread(f"hotkey_polled.{interval}"))
+    # from another window in front, at once whatever the interval: as the
+    # console's hot key, and where another program holds F12 (as Windows
+    # does) through the console's keyboard hook.
+    for key, road in (("hotkey", "F12 registered"), ("hotkey_held", "F12 held by another program")):
+        for interval in (200, 50):
+            goal(f"F12, {road}, interval {interval} ms", med(f"{key}.{interval}"), HOT_KEY_MS,
+                 f"ms median, <= {HOT_KEY_MS}", spread(f"{key}.{interval}"))
     empty_batch = med("cmd.empty_batch")
     for step, baseline in (("install", "install.cmd_copy"), ("uninstall", "uninstall.cmd_delete")):
         net = med(baseline) - empty_batch if med(baseline) is not None and empty_batch else None
@@ -116,7 +114,7 @@ def main(samples_path, executables_path, machine_path, out_json, out_table):
         foreign = [d for d in program["imports"] if d.lower() not in ALLOWED_DLLS]
         program["only_system_dlls"] = not foreign
         goal(f"size of {name}", program["kb"], SIZE_GOAL_KB,
-             "KB, <= 400" + ("" if not foreign else f"; NOT system DLLs: {', '.join(foreign)}"),
+             f"KB, <= {SIZE_GOAL_KB}" + ("" if not foreign else f"; NOT system DLLs: {', '.join(foreign)}"),
              "imports " + ", ".join(program["imports"]), also=not foreign)
 
     with open(out_json, "w", encoding="utf-8") as f:

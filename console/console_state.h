@@ -28,15 +28,23 @@ inline Settings designed_settings() {
 
 constexpr int history_lines = 6;  // line 0 newest (lowest) .. line 5 oldest
 
+// How F12 reaches the console. The first two take the key before any
+// program sees it and act at the press; Timer1 then polls only the arrows.
+// Polling is what is left where neither can be had: it sees the key only
+// at its next tick, and the program in front gets the key too.
+enum class F12Road {
+    registered,  // the window's hot key
+    hooked,      // the low-level keyboard hook, where F12 is another's hot key
+    polled,      // Timer1 asks for the key at every tick
+};
+
 struct ConsoleState {
     Settings settings = designed_settings();
     std::int16_t history_pos = 0;
     std::int16_t twips_x = 15;
     std::string win_dir;
     bool f12_down = false;  // F12 was down at the previous tick of Timer1
-    // F12 reaches the window as its registered hot key; Timer1 then leaves
-    // F12 alone and polls only the arrows.
-    bool f12_registered = false;
+    F12Road f12_road = F12Road::polled;
 };
 
 // A number as the programs write it: a blank before 0 and above, a minus

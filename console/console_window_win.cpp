@@ -22,6 +22,8 @@ const std::wstring window_class = to_wide(product::console_window_class);
 constexpr UINT_PTR timer_id = 1;
 constexpr int input_id = 10;
 constexpr int first_label_id = 20;
+// Posted by the keyboard hook for each press of F12.
+constexpr UINT f12_pressed_message = WM_APP + 1;
 
 enum MenuItem { toggle_item = 101, about_item = 102, quit_item = 103 };
 
@@ -87,8 +89,7 @@ void ConsoleWindow::load() {
     aliases_ = std::make_unique<AliasStore>(file_system_, starter_);
     interpreter_ = std::make_unique<CommandInterpreter>(state_, *this, *aliases_, starter_, keys_,
                                                         session_);
-    // Where another program holds F12, Timer1 polls it instead.
-    state_.f12_registered = f12_.register_for(window_);
+    state_.f12_road = take_f12();
     forget_earlier_presses(state_, keys_);
     set_timer_interval(state_.settings.open_interval);
     settings_writable_ = may_write_at_unload(load_settings(file_system_, *this, state_.settings));
@@ -201,6 +202,7 @@ void ConsoleWindow::unload() {
     unloaded_ = true;
     if (settings_writable_) save_settings(file_system_, state_.settings);
     f12_.release();
+    f12_hook_.remove();
     remove_tray_icon();
 }
 
@@ -213,6 +215,15 @@ void ConsoleWindow::on_mouse_down(LPARAM position) {
     const auto x = static_cast<short>(LOWORD(position));
     const auto y = static_cast<short>(HIWORD(position));
     if (icon_menu_requested(x, y, state_.twips_x, twips_per_pixel_y_)) show_menu();
+}
+
+// F12 as the window's hot key where it is free; where it is held (by
+// Windows for its debugger, or by another program), through the keyboard
+// hook; where neither can be had, Timer1 polls it.
+F12Road ConsoleWindow::take_f12() {
+    if (f12_.register_for(window_)) return F12Road::registered;
+    if (f12_hook_.install(window_, f12_pressed_message)) return F12Road::hooked;
+    return F12Road::polled;
 }
 
 void ConsoleWindow::on_hot_key(WPARAM id) {
@@ -267,6 +278,7 @@ LRESULT ConsoleWindow::handle(UINT message, WPARAM w, LPARAM l) {
         case WM_CTLCOLOREDIT: return on_color_input(reinterpret_cast<HDC>(w));
         case WM_TIMER: on_poll_tick(state_, *this, keys_); return 0;
         case WM_HOTKEY: on_hot_key(w); return 0;
+        case f12_pressed_message: on_f12(*this); return 0;
         case WM_LBUTTONDOWN: on_mouse_down(l); return 0;
         case WM_COMMAND: on_command(LOWORD(w)); return 0;
         case WM_SETFOCUS: SetFocus(input_line_); return 0;

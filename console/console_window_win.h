@@ -66,6 +66,7 @@ private:
     void unload();
     void on_mouse_down(LPARAM position);
     void on_hot_key(WPARAM id);
+    F12Road take_f12();
     // BandWindow
     bool shown() override { return visible(); }
     void move_band(const ScreenRect& outer) override;
@@ -105,6 +106,7 @@ private:
     bool unloaded_ = false;
     bool settings_writable_ = true;
     F12HotKey f12_;
+    F12KeyboardHook f12_hook_;
     WinMonitors monitors_;
     std::unique_ptr<BandPlacer> placer_;
 

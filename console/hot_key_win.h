@@ -1,8 +1,12 @@
-// F12 as the console window's hot key, and the foreground hand-off that lets
-// the band take the keyboard when the key was only polled.
+// How F12 reaches the console on Windows: the window's hot key where the
+// key is free, a low-level keyboard hook where another holds it (every
+// Windows holds F12 for its debugger), and the foreground hand-off that
+// lets the band take the keyboard on either road.
 #pragma once
 
 #include <windows.h>
+
+#include "platform/win32/win_handle.h"
 
 namespace vh {
 
@@ -15,7 +19,7 @@ public:
     F12HotKey& operator=(const F12HotKey&) = delete;
     ~F12HotKey() { release(); }
 
-    // False when another program holds F12: the key can then only be polled.
+    // False when another program, or Windows itself, holds F12.
     bool register_for(HWND window);
     void release();
     // Whether a WM_HOTKEY message is this key's.
@@ -25,11 +29,32 @@ private:
     HWND window_ = nullptr;
 };
 
-// Makes the window the foreground window. Windows lets a process do so when
-// it received the last input (a hot key's message counts); a process that
-// only polled a key did not, and is refused while another program is in
-// front unless its thread shares that program's input for the call. True
-// when the window is in front afterwards.
+// A low-level keyboard hook that takes F12 before hot keys are matched and
+// before any program's queue gets it. It posts press_message to the window
+// once per press and keeps the press, its repeats and its release from
+// every other program; every other key goes on at once. It runs on a
+// thread of its own that does nothing else, so that it answers within the
+// system's hook time-out (past which Windows removes it without a word)
+// even while the window's thread is busy starting a program or opening a
+// folder. One per process.
+class F12KeyboardHook {
+public:
+    F12KeyboardHook() = default;
+    F12KeyboardHook(const F12KeyboardHook&) = delete;
+    F12KeyboardHook& operator=(const F12KeyboardHook&) = delete;
+    ~F12KeyboardHook() { remove(); }
+
+    // False when Windows refuses the hook: F12 can then only be polled.
+    bool install(HWND window, UINT press_message);
+    void remove();
+
+private:
+    WinHandle thread_;
+    DWORD thread_id_ = 0;
+};
+
+// Makes the window the foreground window. True when the window is in front
+// afterwards.
 bool take_foreground(HWND window);
 
 }  // namespace vh

@@ -7,6 +7,13 @@ namespace {
 constexpr int right_button_down = 516;  // WM_RBUTTONDOWN
 constexpr int right_button_up = 517;    // WM_RBUTTONUP
 
+// Windows repeats a held key first after at most about a second (keyboard
+// delay 3) and then at least about twice a second. A down that follows the
+// previous one by longer cannot be a repeat: the release between them went
+// to a window the hook is not shown (an elevated program's), and the down
+// is a new press.
+constexpr std::uint32_t longest_repeat_gap_ms = 1500;
+
 void recall(ConsoleState& state, ConsoleView& view) {
     view.set_input_text(view.history_line(state.history_pos));
 }
@@ -21,7 +28,7 @@ void on_f12(ConsoleView& view) {
 }
 
 void forget_earlier_presses(ConsoleState& state, KeyState& keys) {
-    if (!state.f12_registered) state.f12_down = keys.sample(vk::f12).down;
+    if (state.f12_road == F12Road::polled) state.f12_down = keys.sample(vk::f12).down;
     keys.pressed(vk::up);
     keys.pressed(vk::down);
 }
@@ -33,8 +40,8 @@ void on_poll_tick(ConsoleState& state, ConsoleView& view, KeyState& keys) {
     // tick counts as the same press even when the "pressed since" bit is set
     // again: the keyboard's auto-repeat sets it while the key is held. The
     // registered hot key has already acted on the press: acting here too
-    // would undo it.
-    if (!state.f12_registered) {
+    // would undo it, and so would acting on a press the hook has taken.
+    if (state.f12_road == F12Road::polled) {
         const KeySample f12 = keys.sample(vk::f12);
         if (!state.f12_down && (f12.down || f12.pressed_since)) on_f12(view);
         state.f12_down = f12.down;
@@ -55,6 +62,19 @@ void on_poll_tick(ConsoleState& state, ConsoleView& view, KeyState& keys) {
         if (state.history_pos > history_lines - 1) state.history_pos = history_lines - 1;
         recall(state, view);
     }
+}
+
+HookedKey F12Presses::on_key(bool key_up, bool modifiers_held, std::uint32_t time_ms) {
+    if (key_up) {
+        const bool ours = held_ == Held::ours;
+        held_ = Held::no;
+        return {ours, false};
+    }
+    const bool repeat = held_ != Held::no && time_ms - last_down_ms_ <= longest_repeat_gap_ms;
+    last_down_ms_ = time_ms;
+    if (!repeat) held_ = modifiers_held ? Held::others : Held::ours;
+    const bool ours = held_ == Held::ours;
+    return {ours, ours && !repeat};
 }
 
 bool icon_menu_requested(int x_pixels, int y_pixels, std::int16_t twips_x, int twips_y) {

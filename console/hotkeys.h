@@ -22,11 +22,33 @@ void on_f12(ConsoleView& view);
 // moment counts as already seen.
 void forget_earlier_presses(ConsoleState& state, KeyState& keys);
 
-// One tick of the polling timer. Unless F12 is the window's registered hot
-// key, a press of F12 acts once (on_f12), however long it is held and
-// however short the interval; while the band is shown, Up and Down bring
-// history lines back into the input line at every tick.
+// One tick of the polling timer. Where F12 is polled, a press of F12 acts
+// once (on_f12), however long it is held and however short the interval;
+// while the band is shown, Up and Down bring history lines back into the
+// input line at every tick.
 void on_poll_tick(ConsoleState& state, ConsoleView& view, KeyState& keys);
+
+// What the low-level keyboard hook does with one event of F12.
+struct HookedKey {
+    bool consume = false;  // no other program gets the event
+    bool act = false;      // a new press: on_f12, once
+};
+
+// The hook's memory of F12 from one event to the next. F12 alone is the
+// console's: a press acts once, its auto-repeats and its release are kept
+// from every program, as from the registered hot key. F12 with Shift,
+// Ctrl, Alt or Windows held is left to the program in front (Shift+F12 and
+// Ctrl+F12 are other programs' commands), its repeats and release as well.
+class F12Presses {
+public:
+    // time_ms: the event's time stamp, in milliseconds of a clock that wraps.
+    HookedKey on_key(bool key_up, bool modifiers_held, std::uint32_t time_ms);
+
+private:
+    enum class Held { no, ours, others };
+    Held held_ = Held::no;
+    std::uint32_t last_down_ms_ = 0;
+};
 
 // The icon's callback arrives as a left-button press whose coordinates carry
 // the mouse event (517: right-button release) in x and 0 in y; only that

@@ -15,15 +15,6 @@ std::string environment(const char* name, const char* fallback) {
     return value && *value ? value : fallback;
 }
 
-void send_key(WORD virtual_key, bool down) {
-    INPUT input{};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = virtual_key;
-    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtual_key, MAPVK_VK_TO_VSC));
-    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
-    SendInput(1, &input, sizeof input);
-}
-
 }  // namespace
 
 std::wstring to_utf16(const std::string& utf8) {
@@ -273,6 +264,15 @@ void type_text(const std::string& text) {
         std::this_thread::sleep_for(5ms);
     }
     std::this_thread::sleep_for(100ms);
+}
+
+void send_key(WORD virtual_key, bool down) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = virtual_key;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtual_key, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof input);
 }
 
 void press_key(WORD virtual_key, Duration hold) {

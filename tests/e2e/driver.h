@@ -83,6 +83,7 @@ bool visible(HWND window);
 void bring_to_front(HWND window);
 void type_text(const std::string& text);  // each character as KEYEVENTF_UNICODE
 void press_key(WORD virtual_key, Duration hold = 30ms);
+void send_key(WORD virtual_key, bool down);  // one key event, no wait
 // Presses F12 and waits until the window's visibility is shown_after; then
 // waits again as long as that took, and at least 200 ms. Where F12 is the
 // console's hot key each press acts at once and the wait costs only time;

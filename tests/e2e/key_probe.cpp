@@ -52,6 +52,8 @@ LRESULT CALLBACK KeyProbe::window_proc(HWND window, UINT message, WPARAM w, LPAR
     switch (message) {
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN: self->record("key " + std::to_string(w)); return 0;
+        case WM_KEYUP:
+        case WM_SYSKEYUP: self->record("up " + std::to_string(w)); return 0;
         case WM_CHAR: self->record("char " + std::to_string(w)); return 0;
         case WM_HOTKEY: self->record("hot key"); return 0;
         case WM_DESTROY:

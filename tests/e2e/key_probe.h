@@ -27,7 +27,8 @@ public:
     // Makes it the foreground window and forgets what it received so far.
     bool bring_forward();
     // What reached it, in order: "key N" for a key going down (virtual key
-    // N), "char N" for a typed character, "hot key" for its F12.
+    // N), "up N" for one going up, "char N" for a typed character, "hot
+    // key" for its F12.
     std::vector<std::string> received() const;
     // Whether F12 went down in it or any character was typed into it.
     bool got_f12_or_typing() const;

@@ -114,7 +114,7 @@ TEST(HotKey, F12TogglesOncePerPressWhateverTheTicksSee) {
 }
 
 // One press of F12 from each state the band can be in, brought by the
-// window's hot key or seen by the polling timer. The ticks around it see the
+// window's hot key, by the keyboard hook or seen by the polling timer. The ticks around it see the
 // key down and up as Windows reports it either way: the timer must not act
 // a second time on a press the hot key has already handled.
 TEST(HotKey, F12HidesABandInFrontAndBringsAHiddenOrCoveredOneForward) {
@@ -125,15 +125,16 @@ TEST(HotKey, F12HidesABandInFrontAndBringsAHiddenOrCoveredOneForward) {
         {"shown but covered by another window", true, false, "front"},
     };
     for (const Case& c : cases)
-        for (const bool registered : {true, false}) {
-            SCOPED_TRACE(std::string(c.name) + (registered ? ", hot key" : ", polled"));
+        for (const F12Road road : {F12Road::registered, F12Road::hooked, F12Road::polled}) {
+            SCOPED_TRACE(std::string(c.name) + ", road " + std::to_string(static_cast<int>(road)));
             Band band;
             band.view.shown = c.shown;
             band.view.front = c.front;
-            band.state.f12_registered = registered;
+            band.state.f12_road = road;
             band.state.history_pos = 0;
             band.keys.press(vk::f12);
-            if (registered) on_f12(band.view);  // the window's WM_HOTKEY
+            // The window's WM_HOTKEY, or the hook's message.
+            if (road != F12Road::polled) on_f12(band.view);
             on_poll_tick(band.state, band.view, band.keys);
             on_poll_tick(band.state, band.view, band.keys);
             band.keys.release(vk::f12);
@@ -145,6 +146,41 @@ TEST(HotKey, F12HidesABandInFrontAndBringsAHiddenOrCoveredOneForward) {
             // The arrows are polled whether F12 is or not.
             EXPECT_EQ(band.tick({vk::up}), brought ? "line 0" : "");
         }
+}
+
+// The keyboard hook's F12 events, in order: D down, U up, a digit before
+// one of them the seconds since the previous event (none: 30 ms, the pace
+// of auto-repeat); M down with a modifier held. Each event's result: c
+// consumed, a consumed and acting, . passed on to the program in front.
+TEST(HookedF12, ActsOncePerPressAndKeepsItsRepeatsAndReleaseFromOtherPrograms) {
+    struct Case { const char* name; const char* events; const char* results; };
+    const Case cases[] = {
+        {"a tap", "DU", "ac"},
+        {"two taps", "DU1DU", "acac"},
+        {"held with auto-repeat", "DDDDDU", "accccc"},
+        {"repeats slower than the keyboard's slowest", "D1D1D1DU", "acccc"},
+        {"with a modifier, the program in front's", "MU", ".."},
+        {"modifier held at the press, released during the repeats", "MDDU", "...."},
+        {"a release the hook never saw (an elevated window had it)", "D3DU", "aac"},
+        {"a release without a press", "U", "."},
+        {"a press then one with a modifier, released between unseen", "D3MU", "a.."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        F12Presses presses;
+        std::uint32_t time = 0xFFFFF000u;  // the clock wraps during the case
+        std::string results;
+        for (const char* e = c.events; *e; ++e) {
+            if (*e >= '0' && *e <= '9') {
+                time += 1000u * static_cast<std::uint32_t>(*e - '0');
+                continue;
+            }
+            time += 30;
+            const HookedKey key = presses.on_key(*e == 'U', *e == 'M', time);
+            results += key.act ? (key.consume ? 'a' : '!') : (key.consume ? 'c' : '.');
+        }
+        EXPECT_EQ(results, c.results);
+    }
 }
 
 // Keys pressed and released before the console started, in whatever program.
