@@ -1,10 +1,11 @@
-// Where the console band and its controls go, in pixels, from the screen's
-// size in pixels and its real pixels per inch. The controls are designed in
-// twips (1/1440 inch); each designed figure is converted at the screen's own
-// density, never through a rounded number of twips per pixel, so the band is
-// exactly as wide as the screen.
+// Where the console band and its controls go, in pixels, from the size in
+// pixels of the monitor it spans and that monitor's real pixels per inch.
+// The controls are designed in twips (1/1440 inch); each designed figure is
+// converted at the monitor's own density, never through a rounded number of
+// twips per pixel, so the band is exactly as wide as the monitor.
 //
-// The band spans the screen's width and a quarter of its height at (0, 0);
+// The band spans the monitor's width and a quarter of its height from its
+// top-left corner (band_placement.h chooses the monitor);
 // the input line sits 500 twips above the band's bottom. The six history
 // lines keep their designed tops where those fit; where the newest line
 // would run under the input line, all six move up just enough to sit wholly
