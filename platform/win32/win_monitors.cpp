@@ -24,6 +24,13 @@ bool is_desktop_or_taskbar(HWND window) {
            kind == L"Shell_SecondaryTrayWnd";
 }
 
+// Where Windows tells no monitor apart: the primary screen as the system
+// metrics give it.
+Monitor whole_screen() {
+    return {"", {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)},
+            system_dpi(), true};
+}
+
 BOOL CALLBACK add_monitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
     reinterpret_cast<std::vector<Monitor>*>(list)->push_back(describe_monitor(monitor));
     return TRUE;
@@ -52,7 +59,7 @@ int monitor_dpi(HMONITOR monitor) {
 Monitor describe_monitor(HMONITOR monitor) {
     MONITORINFOEXW info{};
     info.cbSize = sizeof info;
-    if (!monitor || !GetMonitorInfoW(monitor, &info)) return Monitor{};
+    if (!monitor || !GetMonitorInfoW(monitor, &info)) return whole_screen();
     const RECT& r = info.rcMonitor;
     return {to_utf8(info.szDevice), {r.left, r.top, r.right - r.left, r.bottom - r.top},
             monitor_dpi(monitor), (info.dwFlags & MONITORINFOF_PRIMARY) != 0};
@@ -61,6 +68,7 @@ Monitor describe_monitor(HMONITOR monitor) {
 std::vector<Monitor> WinMonitors::list() {
     std::vector<Monitor> monitors;
     EnumDisplayMonitors(nullptr, nullptr, add_monitor, reinterpret_cast<LPARAM>(&monitors));
+    if (monitors.empty()) monitors.push_back(whole_screen());
     return monitors;
 }
 

@@ -25,7 +25,7 @@ private:
 // A monitor's effective density where Windows tells each monitor's apart
 // (Windows 8.1 and later), else the system's.
 int monitor_dpi(HMONITOR monitor);
-// The monitor's facts; a default Monitor where Windows has none.
+// The monitor's facts; the primary screen's where Windows has none.
 Monitor describe_monitor(HMONITOR monitor);
 
 }  // namespace vh
