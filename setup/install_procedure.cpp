@@ -22,6 +22,8 @@ constexpr const char* folder_prefix = "Создание папки: ";
 constexpr const char* copying_text = "Копирование ";
 constexpr const char* copying_prefix = "Копирование :";
 constexpr const char* aborted = "). Установка прервана.";
+// The stream in which Windows marks a file as downloaded from the internet.
+constexpr const char* download_mark_stream = "Zone.Identifier";
 
 // The five files in the package folder itself, with their installed places.
 struct PackageFile {
@@ -237,8 +239,12 @@ private:
     }
 
     // Copies package_\source_name to destination; false after reporting.
+    // The copy takes the package's streams along, and with them the mark of
+    // a downloaded file: Windows would warn at every start of the installed
+    // programs. It is deleted from the copy; the package keeps it.
     bool copy(const std::string& source_name, const std::string& destination) {
-        const FsError e = fs_.copy_file(package_ + "\\" + source_name, destination);
+        FsError e = fs_.copy_file(package_ + "\\" + source_name, destination);
+        if (e == FsError::ok) e = fs_.delete_stream(destination, download_mark_stream);
         if (e == FsError::ok) return true;
         return fail_copy(source_name, destination, e);
     }

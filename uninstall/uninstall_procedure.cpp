@@ -277,7 +277,7 @@ private:
         if (FsError e = sys_.fs.write_file(batch, *text); e != FsError::ok)
             return stop_on(e, "не удалось записать файл " + batch);
         // A read-only uninstaller could never be deleted: the batch would
-        // try for its whole minute in vain.
+        // give up on it and leave it behind.
         const std::string own_path = join(sys_.own_directory, sys_.own_file_name);
         if (!clear_read_only(own_path))
             return stop("не удалось снять атрибут \"только чтение\" с файла " + own_path);
@@ -321,12 +321,15 @@ UninstallOutcome run_uninstall(const UninstallSystem& system, UninstallView& vie
 
 std::string batch_file_text(const std::string& own_directory, const std::string& own_file_name) {
     const std::string program = batch_quoted(file_stem(own_file_name) + ".exe");
-    return "set vh_tries=0\r\n"
-           ":no_ex\r\n"
+    return ":no_ex\r\n"
            "del " + program + "\r\n"
            "if not exist " + program + " goto done\r\n"
-           "set /a vh_tries+=1\r\n"
-           "if %vh_tries% geq " + std::to_string(batch_tries) + " goto done\r\n"
+           // A read-only file is never deleted, however long the batch
+           // waits: it gives up. Anything else that keeps the file (the
+           // uninstaller still running, its last window open) lets go of it
+           // in the end.
+           "for %%f in (" + program + ") do set vh_attributes=%%~af\r\n"
+           "if \"%vh_attributes:~1,1%\"==\"r\" goto done\r\n"
            // Two echoes of the local host lie a second apart. Named by its
            // full path: the interpreter, elevated, would otherwise look in
            // the current directory first.

@@ -353,21 +353,25 @@ TEST(Installation, EachOperationAfterTheChecksThatFailsStopsTheInstallation) {
         {12, root + "Alliases\\Dirs"},
         {13, menu},
         {14, "Data\\data1.ksr"},
-        {16, root + "Skins\\skin_ 3.jpg"},
-        {19, "Data\\data6.ksr"},
-        {20, root + "KSR_Icon.ico"},
-        {21, "Func.bin"},
-        {22, root + "us_param.par"},
-        {23, "Principal._x_"},
-        {24, root + "Uninstall.exe"},
-        {25, menu + "\\Varnholde.lnk"},
-        {26, "Datalnk\\ReadMe"},
-        {27, menu + "\\Удаление Varnholde.lnk"},
-        {28, root + "Varnholde.exe"},             // the rights of the files
-        {32, root + "us_param.par"},
-        {38, root + "Skins\\skin_ 6.jpg"},
-        {39, root + "Varnholde.exe"},             // their sizes
-        {49, root + "Skins\\skin_ 6.jpg"},
+        {15, root + "Skins\\skin_ 1.jpg"},      // the download mark of the copy
+        {18, root + "Skins\\skin_ 3.jpg"},
+        {24, "Data\\data6.ksr"},
+        {25, root + "Skins\\skin_ 6.jpg"},
+        {26, root + "KSR_Icon.ico"},
+        {28, "Func.bin"},
+        {30, root + "us_param.par"},
+        {32, "Principal._x_"},
+        {34, root + "Uninstall.exe"},
+        {35, root + "Uninstall.exe"},
+        {36, menu + "\\Varnholde.lnk"},
+        {38, "Datalnk\\ReadMe"},
+        {40, menu + "\\Удаление Varnholde.lnk"},
+        {41, menu + "\\Удаление Varnholde.lnk"},
+        {42, root + "Varnholde.exe"},             // the rights of the files
+        {46, root + "us_param.par"},
+        {52, root + "Skins\\skin_ 6.jpg"},
+        {53, root + "Varnholde.exe"},             // their sizes
+        {63, root + "Skins\\skin_ 6.jpg"},
     };
     // Before the first of them the settings file is looked at and the 14
     // destinations are checked.
@@ -376,9 +380,10 @@ TEST(Installation, EachOperationAfterTheChecksThatFailsStopsTheInstallation) {
         SCOPED_TRACE(operation);
         Installer installer;
         installer.fs.fail_operation(operation + looks, FsError::access_denied);
+        // Each copy is two operations: the copy and the deletion of its mark.
         const int steps_before = operation <= 13  ? std::min(operation, 7) - 4
-                                 : operation <= 19 ? 4
-                                 : operation <= 27 ? operation - 15
+                                 : operation <= 25 ? 4
+                                 : operation <= 41 ? 5 + (operation - 26) / 2
                                                    : 13;
         expect_stopped(installer, named, "доступ запрещён");
         // The progress value 0, then one value per finished step.
@@ -547,6 +552,31 @@ TEST(Installation, TheProductIsRegisteredInAppsAndFeatures) {
         EXPECT_EQ(stored->bytes, expected.bytes) << name;
     }
     EXPECT_EQ(installer.registry.open_handles(), 0);
+}
+
+// A package unzipped from a download carries the download mark on every
+// file, and copying takes it along: the installed files lose it, other
+// streams stay as copied, and the package keeps its marks.
+TEST(Installation, InstalledFilesLoseTheDownloadMarkThePackageKeepsIt) {
+    Installer installer;
+    const std::string mark = "[ZoneTransfer]\r\nZoneId=3\r\n";
+    for (const auto& [name, destination] : installed_as)
+        installer.fs.put_stream(package + "\\" + name, "Zone.Identifier", mark);
+    installer.fs.put_stream(package + "\\Principal._x_", "notes", "kept");
+    installer.fs.put_file(root + "Varnholde.exe", "old");
+    installer.fs.put_stream(root + "Varnholde.exe", "zone.identifier", mark);
+    const auto package_before = installer.fs.streams(package + "\\Func.bin");
+    ASSERT_EQ(installer.run(), InstallResult::installed);
+
+    for (const auto& [name, destination] : installed_as) {
+        const auto streams = installer.fs.streams(destination);
+        EXPECT_EQ(streams.count("ZONE.IDENTIFIER"), 0u) << destination;
+        EXPECT_EQ(installer.fs.streams(package + "\\" + name).size(),
+                  name == "Principal._x_" ? 2u : 1u) << name;
+    }
+    EXPECT_EQ(installer.fs.streams(root + "Varnholde.exe"),
+              (std::map<std::string, std::string>{{"NOTES", "kept"}}));
+    EXPECT_EQ(installer.fs.streams(package + "\\Func.bin"), package_before);
 }
 
 TEST(Installation, ARunValueThatCannotBeWrittenIsReported) {

@@ -49,14 +49,13 @@ public:
 
 // The batch file for the uninstaller and the batch file as they appear in
 // it: it deletes the uninstaller, and while it cannot, tries again after a
-// second, sixty times at most; then it deletes itself.
+// second, with no limit but a read-only file; then it deletes itself.
 std::string batch_lines(const std::string& program, const std::string& batch) {
-    return "set vh_tries=0\r\n"
-           ":no_ex\r\n"
+    return ":no_ex\r\n"
            "del " + program + "\r\n"
            "if not exist " + program + " goto done\r\n"
-           "set /a vh_tries+=1\r\n"
-           "if %vh_tries% geq 60 goto done\r\n"
+           "for %%f in (" + program + ") do set vh_attributes=%%~af\r\n"
+           "if \"%vh_attributes:~1,1%\"==\"r\" goto done\r\n"
            "\"%SystemRoot%\\System32\\ping.exe\" -n 2 127.0.0.1 >nul\r\n"
            "goto no_ex\r\n"
            ":done\r\n"
@@ -526,7 +525,7 @@ TEST_F(UninstallTest, FailuresOfTheBatchStepStopWithItsName) {
     EXPECT_EQ(run(), UninstallOutcome::stopped);
     EXPECT_TRUE(view.exit_button);
     EXPECT_NE(view.message.find("запустить " + elsewhere + "\\Del_Unin.bat"), std::string::npos);
-    EXPECT_EQ(fs.content(elsewhere + "\\Del_Unin.bat")->substr(0, 16), "set vh_tries=0\r\n");
+    EXPECT_EQ(fs.content(elsewhere + "\\Del_Unin.bat")->substr(0, 8), ":no_ex\r\n");
 }
 
 }  // namespace
