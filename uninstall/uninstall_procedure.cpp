@@ -132,7 +132,10 @@ public:
 
     UninstallOutcome run() {
         begin();
-        if (!close_console() || !check_deletable()) return UninstallOutcome::refused;
+        if (!close_console() || !check_deletable()) {
+            restart_closed_consoles();
+            return UninstallOutcome::refused;
+        }
         for (const Stage& stage : product_stages())
             if (!run_stage(stage)) return UninstallOutcome::stopped;
         if (!remove_autostart()) return UninstallOutcome::stopped;
@@ -163,10 +166,33 @@ private:
     // and aliases while they are deleted: it is asked to end the normal way
     // first, and while it runs nothing is deleted.
     bool close_console() {
-        const ConsoleClose closed = close_running_console(
-            sys_.console, [this](const std::string& text) { view_.set_message(text); });
+        const ConsoleClose closed =
+            close_consoles(reach(), tree_files(),
+                           [this](const std::string& text) { view_.set_message(text); }, closed_);
         if (closed != ConsoleClose::still_running) return true;
         return stop(std::string(console_not_closed_text) + " и запустите удаление снова");
+    }
+
+    ConsoleReach reach() const { return {sys_.console, sys_.sessions, nullptr}; }
+
+    // A refused run changes nothing: the consoles of other sessions that it
+    // closed run again. This session's comes back at the next log-on or
+    // when its user starts it, as after "Выход".
+    void restart_closed_consoles() {
+        restart_consoles(reach(), closed_, product::console_program, product::install_dir,
+                         [](const std::string&) {});
+    }
+
+    // Every file the stages would delete, which a console may hold.
+    std::vector<std::string> tree_files() {
+        std::vector<std::string> files;
+        for (const Stage& stage : product_stages()) {
+            std::vector<std::string> names;
+            if (stage.listed.empty() || sys_.fs.list_files(stage.listed, names) != FsError::ok)
+                continue;
+            for (const std::string& name : names) files.push_back(join(stage.listed, name));
+        }
+        return files;
     }
 
     // Every file the stages will delete must be deletable now, before the
@@ -311,6 +337,7 @@ private:
 
     const UninstallSystem& sys_;
     UninstallView& view_;
+    ClosedConsoles closed_;
 };
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/console_sessions.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/running_console.h"
@@ -49,6 +50,10 @@ struct UninstallSystem {
     // Where the Start-menu folder is looked up when the registry has no
     // "Common Programs"; none: nowhere.
     ShellFolders* shell = nullptr;
+    // The consoles of every session that hold the product's files, asked
+    // the same way; started again when the run is refused. None: only this
+    // session's is asked.
+    ConsoleSessions* sessions = nullptr;
 };
 
 enum class UninstallOutcome {
