@@ -432,6 +432,140 @@ TEST(Installation, AConsoleThatDoesNotEndStopsItBeforeAnyChange) {
     EXPECT_TRUE(starter.started.empty());
 }
 
+// The consoles of every session, as the Restart Manager finds them by the
+// files they hold. Setup runs in session 0 (a deployment tool's LocalSystem)
+// or in the user's session 1; each console ends on request, writing its
+// settings and letting go of its program, and runs again in its own
+// session. One that does not end, or "ends" but keeps its file (as under
+// Wine, where the Restart Manager reports success and does nothing), stops
+// the installation before anything is written.
+TEST(Installation, ConsolesOfEverySessionAreClosedAndStartedAgainInTheirOwnSessions) {
+    struct Console {
+        std::uint32_t session;
+        bool hangs = false;
+        bool keeps_file = false;  // ends without letting go of its program
+        bool console = true;      // false: another program holding the file
+    };
+    struct Case {
+        const char* name;
+        std::uint32_t own_session;
+        std::vector<Console> consoles;
+        InstallResult result;
+        std::vector<std::uint32_t> started_in_sessions;  // by start_in_session
+        int started_here;                                // by the desktop starter
+        const char* last_status;                         // nullptr: the success text
+    };
+    const std::string not_closed =
+        "Установка прервана: консоль Varnholde не закрылась; закройте её "
+        "(\"Выход\" в меню её значка) и запустите установку снова.";
+    const std::string held = "Не удалось скопировать Principal._x_ в " + root +
+                             "Varnholde.exe (консоль Varnholde запущена другим пользователем). "
+                             "Установка прервана.";
+    const Case cases[] = {
+        {"none found", 0, {}, InstallResult::installed, {}, 0, nullptr},
+        {"one user's, Setup as LocalSystem", 0, {{1}}, InstallResult::installed, {1}, 0, nullptr},
+        {"two users'", 0, {{1}, {2}}, InstallResult::installed, {1, 2}, 0, nullptr},
+        {"this session's, found by its file", 1, {{1}}, InstallResult::installed, {}, 1, nullptr},
+        {"this and another user's", 1, {{1}, {3}}, InstallResult::installed, {3}, 1, nullptr},
+        {"one does not end", 0, {{1}, {2, true}}, InstallResult::refused, {1}, 0,
+         not_closed.c_str()},
+        {"one ends but keeps its file", 0, {{1, false, true}}, InstallResult::refused, {1}, 0,
+         held.c_str()},
+        {"another program holds it", 0, {{1, false, false, false}}, InstallResult::refused, {}, 0,
+         held.c_str()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Installer installer;
+        installer.fs.put_file(root + "Varnholde.exe", "old");
+        installer.fs.put_file(root + "us_param.par", root + "Skins\\skin_ 2.jpg-3  1000\r\n");
+        FakeConsoleSessions sessions;
+        sessions.session = c.own_session;
+        std::uint32_t id = 100;
+        for (const Console& console : c.consoles) {
+            FakeConsoleSessions::Process p;
+            p.process = {++id, console.session};
+            p.holds = root + "Varnholde.exe";
+            p.console = console.console;
+            p.hangs = console.hangs;
+            FakeFileSystem& fs = installer.fs;
+            const bool keeps = console.keeps_file;
+            p.on_close = [&fs, keeps] {
+                fs.rewrite_file(root + "us_param.par", root + "Skins\\skin_ 5.jpg 4   200\r\n");
+                fs.set_in_use(root + "Varnholde.exe", keeps);
+            };
+            sessions.processes.push_back(p);
+        }
+        if (!c.consoles.empty()) installer.fs.set_in_use(root + "Varnholde.exe", true);
+        FakeRunningConsole window;  // no window of this desktop is found
+        FakeDesktopStarter starter;
+        const auto before = installer.fs.snapshot();
+
+        EXPECT_EQ(run_installation(installer.fs, installer.registry, installer.view, package,
+                                   nullptr, &window, &starter, &sessions),
+                  c.result);
+        EXPECT_EQ(installer.view.status.back(), c.last_status ? c.last_status : success_text);
+        std::vector<std::uint32_t> started;
+        for (const auto& start : sessions.started) {
+            started.push_back(start.session);
+            EXPECT_EQ(start.program, root + "Varnholde.exe");
+            EXPECT_EQ(start.directory, "C:\\Tessarimondale\\Varnholde");
+        }
+        EXPECT_EQ(started, c.started_in_sessions);
+        EXPECT_EQ(static_cast<int>(starter.started.size()), c.started_here);
+        for (const Console& console : c.consoles) {
+            if (!console.console) continue;
+            const std::string closing =
+                "Закрытие консоли Varnholde в сеансе " + std::to_string(console.session);
+            EXPECT_NE(std::find(installer.view.status.begin(), installer.view.status.end(),
+                                closing),
+                      installer.view.status.end())
+                << closing;
+        }
+        if (c.result == InstallResult::installed) {
+            EXPECT_EQ(installer.fs.content(root + "Varnholde.exe"), content_of("Principal._x_"));
+            // The settings the console wrote as it ended are the ones kept.
+            if (!c.consoles.empty())
+                EXPECT_EQ(installer.fs.content(root + "us_param.par"),
+                          root + "Skins\\skin_ 5.jpg 4   200\r\n");
+        } else {
+            // Nothing but what the consoles wrote as they ended has changed.
+            auto after = installer.fs.snapshot();
+            const std::string settings = root + "us_param.par";
+            after[settings] = before.at(settings);
+            EXPECT_EQ(after, before);
+        }
+        if (!c.consoles.empty()) EXPECT_EQ(sessions.searches, 1);
+    }
+}
+
+// Where Setup cannot start a process in another session (an administrator,
+// not LocalSystem), the console still ends and the installation goes on; it
+// comes back at its user's next log-on, and the log says so.
+TEST(Installation, AConsoleThatCannotBeStartedInItsSessionIsNotedForTheLog) {
+    struct NotingView : RecordingView {
+        void note(const std::string& text) override { notes.push_back(text); }
+        std::vector<std::string> notes;
+    };
+    Installer installer;
+    NotingView view;
+    FakeConsoleSessions sessions;
+    sessions.session = 1;
+    sessions.starts = false;
+    FakeConsoleSessions::Process p;
+    p.process = {7, 2};
+    p.holds = root + "Varnholde.exe";
+    sessions.processes.push_back(p);
+    ASSERT_EQ(run_installation(installer.fs, installer.registry, view, package, nullptr, nullptr,
+                               nullptr, &sessions),
+              InstallResult::installed);
+    EXPECT_EQ(view.notes,
+              (std::vector<std::string>{"Запуск консоли Varnholde в сеансе 2",
+                                        "Консоль Varnholde не запущена в сеансе 2; она "
+                                        "запустится при следующем входе её пользователя в систему"}));
+    EXPECT_EQ(view.status.back(), success_text);
+}
+
 // Settings the console reads are the user's and stay; the package's first
 // settings go only where there are none or the console would reject them.
 // Aliases are never touched.
