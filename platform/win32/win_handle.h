@@ -16,6 +16,13 @@ public:
     WinHandle(const WinHandle&) = delete;
     WinHandle& operator=(const WinHandle&) = delete;
     WinHandle(WinHandle&& other) noexcept : h_(std::exchange(other.h_, nullptr)) {}
+    WinHandle& operator=(WinHandle&& other) noexcept {
+        if (this != &other) {
+            close();
+            h_ = std::exchange(other.h_, nullptr);
+        }
+        return *this;
+    }
     ~WinHandle() { close(); }
     HANDLE get() const { return h_; }
     explicit operator bool() const { return h_ != nullptr; }
