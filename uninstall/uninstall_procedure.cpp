@@ -183,14 +183,17 @@ private:
                          [](const std::string&) {});
     }
 
-    // Every file the stages would delete, which a console may hold.
+    // Every file the stages would delete, which a console may hold; not
+    // this uninstaller, which holds its own file.
     std::vector<std::string> tree_files() {
         std::vector<std::string> files;
         for (const Stage& stage : product_stages()) {
             std::vector<std::string> names;
             if (stage.listed.empty() || sys_.fs.list_files(stage.listed, names) != FsError::ok)
                 continue;
-            for (const std::string& name : names) files.push_back(join(stage.listed, name));
+            for (const std::string& name : names)
+                if (!(stage.keeps_uninstaller && name == product::uninstaller_name))
+                    files.push_back(join(stage.listed, name));
         }
         return files;
     }

@@ -418,6 +418,11 @@ TEST_F(UninstallTest, ConsolesOfOtherSessionsAreClosedFirstAndARefusalStartsThem
             };
             sessions.processes.push_back(p);
         }
+        // The uninstaller holds its own file; it is never taken for a console.
+        FakeConsoleSessions::Process self;
+        self.process = {99, 0};
+        self.holds = root + "\\Uninstall.exe";
+        sessions.processes.push_back(self);
         system.sessions = &sessions;
         const auto before = fs.snapshot();
         if (!second_hangs) {
