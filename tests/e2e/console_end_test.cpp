@@ -6,10 +6,26 @@
 // update closed it.
 #include <thread>
 
+#include "platform/win32/win_console_sessions.h"
 #include "tests/e2e/console_fixture.h"
+
+#include <tlhelp32.h>
 
 namespace vh::e2e {
 namespace {
+
+// The processes that run the program file of that name now.
+std::vector<DWORD> processes_named(const wchar_t* exe) {
+    std::vector<DWORD> ids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return ids;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        if (_wcsicmp(entry.szExeFile, exe) == 0) ids.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return ids;
+}
 
 // Opening the program file for writing and deleting, sharing nothing,
 // succeeds once no process runs it.
@@ -60,6 +76,51 @@ TEST_F(ConsoleTest, EndedByWindowsOrByAnInstallersRequestItWritesItsSettingsAndE
         EXPECT_FALSE(wait_until([] { return find_console_tray_icon().has_value(); }, 1s))
             << "the icon stayed in the notification area";
         EXPECT_TRUE(replaceable(install_dir + "\\Varnholde.exe"));
+    }
+}
+
+// The installers' way to the consoles of every session, on the one Wine
+// has: a console asked through its event ends and is seen to end, a
+// program without one cannot be asked, and the console is started again
+// in the session as its user. Which processes hold the files only Windows'
+// Restart Manager tells; Wine's lists none.
+TEST_F(ConsoleTest, TheSessionsRoadAsksAConsoleByItsEventAndStartsItInItsSession) {
+    ASSERT_TRUE(write_file(settings_file, example_settings));
+    ASSERT_NO_FATAL_FAILURE(start_console());
+    enter("con_fontcolor 3");
+    WinConsoleSessions sessions;
+    const HoldingProcess holder{console.id(), sessions.own_session()};
+    Program other = Program::start_suspended(install_dir + "\\Varnholde.exe");
+    EXPECT_FALSE(sessions.ask_to_close({other.id(), holder.session}))
+        << "a program that listens for no request was asked";
+    other.kill();
+
+    ASSERT_TRUE(sessions.ask_to_close(holder));
+    EXPECT_TRUE(sessions.wait_until_ended({holder}, 10000));
+    EXPECT_TRUE(console.wait_exit(1s));
+    std::string expected = example_settings;
+    expected[46] = '3';
+    EXPECT_EQ(read_file(settings_file), expected);
+
+    if (!sessions.start_in_session(install_dir + "\\Varnholde.exe", install_dir, holder.session))
+        GTEST_SKIP() << "no user token for the session (Setup is not LocalSystem): error "
+                     << GetLastError();
+    // It is started on the session's interactive desktop, winsta0\\default,
+    // as Windows names it for every session. The tests' Wine desktop is
+    // named "shell", so there the new console runs but gets no window: it is
+    // found by its process, and ended through its request where it listens.
+    std::vector<DWORD> again;
+    EXPECT_TRUE(wait_until([&] { return !(again = processes_named(L"Varnholde.exe")).empty(); },
+                           10s))
+        << "the console did not start again";
+    for (const DWORD id : again) {
+        const HoldingProcess started{id, holder.session};
+        if (wait_until([&] { return sessions.ask_to_close(started); }, 5s)) {
+            EXPECT_TRUE(sessions.wait_until_ended({started}, 10000));
+        } else if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, id)) {
+            TerminateProcess(process, 0);
+            CloseHandle(process);
+        }
     }
 }
 
