@@ -454,6 +454,7 @@ TEST(Installation, ConsolesOfEverySessionAreClosedAndStartedAgainInTheirOwnSessi
         std::vector<std::uint32_t> started_in_sessions;  // by start_in_session
         int started_here;                                // by the desktop starter
         const char* last_status;                         // nullptr: the success text
+        bool can_start = true;  // false: Setup is no LocalSystem, with no user's token
     };
     const std::string not_closed =
         "Установка прервана: консоль Varnholde не закрылась; закройте её "
@@ -467,6 +468,8 @@ TEST(Installation, ConsolesOfEverySessionAreClosedAndStartedAgainInTheirOwnSessi
         {"two users'", 0, {{1}, {2}}, InstallResult::installed, {1, 2}, 0, nullptr},
         {"this session's, found by its file", 1, {{1}}, InstallResult::installed, {}, 1, nullptr},
         {"this and another user's", 1, {{1}, {3}}, InstallResult::installed, {3}, 1, nullptr},
+        {"another user's, not startable", 1, {{2}}, InstallResult::installed, {2}, 0, nullptr,
+         false},
         {"one does not end", 0, {{1}, {2, true}}, InstallResult::refused, {1}, 0,
          not_closed.c_str()},
         {"one ends but keeps its file", 0, {{1, false, true}}, InstallResult::refused, {1}, 0,
@@ -481,6 +484,7 @@ TEST(Installation, ConsolesOfEverySessionAreClosedAndStartedAgainInTheirOwnSessi
         installer.fs.put_file(root + "us_param.par", root + "Skins\\skin_ 2.jpg-3  1000\r\n");
         FakeConsoleSessions sessions;
         sessions.session = c.own_session;
+        sessions.starts = c.can_start;
         std::uint32_t id = 100;
         for (const Console& console : c.consoles) {
             FakeConsoleSessions::Process p;
