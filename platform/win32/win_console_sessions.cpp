@@ -57,9 +57,23 @@ std::uint32_t session_of(const RM_PROCESS_INFO& info) {
     return session;
 }
 
+// Turns on a privilege this process holds; one it does not hold stays off
+// and the call that needs it fails.
+void enable_privilege(const wchar_t* name) {
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES, &raw)) return;
+    const WinHandle token(raw);
+    TOKEN_PRIVILEGES privileges{};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+    if (LookupPrivilegeValueW(nullptr, name, &privileges.Privileges[0].Luid))
+        AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr);
+}
+
 // The user's own token of a session: the filtered one where the user is an
 // administrator whose session token is the elevated one.
 std::optional<WinHandle> unelevated_user_token(std::uint32_t session) {
+    enable_privilege(SE_TCB_NAME);
     HANDLE raw = nullptr;
     if (!WTSQueryUserToken(session, &raw)) return std::nullopt;
     WinHandle token(raw);
@@ -141,6 +155,10 @@ bool WinConsoleSessions::start_in_session(const std::string& program,
                                           std::uint32_t session) {
     const std::optional<WinHandle> token = unelevated_user_token(session);
     if (!token) return false;
+    // What CreateProcessAsUserW may need of its caller to give a process
+    // another user's token.
+    enable_privilege(SE_ASSIGNPRIMARYTOKEN_NAME);
+    enable_privilege(SE_INCREASE_QUOTA_NAME);
     void* environment = nullptr;
     if (!CreateEnvironmentBlock(&environment, token->get(), FALSE)) environment = nullptr;
     const std::wstring application = to_wide(program), folder = to_wide(directory);
