@@ -287,7 +287,10 @@ LRESULT ConsoleWindow::handle(UINT message, WPARAM w, LPARAM l) {
         case WM_DPICHANGED: on_dpi_changed(w, *reinterpret_cast<const RECT*>(l)); return 0;
         case WM_CLOSE: unload(); DestroyWindow(window_); return 0;
         case WM_QUERYENDSESSION: return TRUE;
-        case WM_ENDSESSION: if (w) unload(); return 0;
+        // The session ends, or an installer closes the console to replace
+        // its files (ENDSESSION_CLOSEAPP): it ends as "Выход" does, letting
+        // go of its program file.
+        case WM_ENDSESSION: if (w) unload_and_exit(); return 0;
         case WM_DESTROY: unload(); PostQuitMessage(0); return 0;
     }
     return DefWindowProcW(window_, message, w, l);

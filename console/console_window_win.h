@@ -37,6 +37,7 @@ public:
 
     // Creates the band hidden, runs the load sequence, then shows it.
     bool create(HINSTANCE instance, int show_command);
+    HWND window() const { return window_; }
     // The About box takes Enter and Esc like a dialog.
     bool is_dialog_message(MSG& message);
 

@@ -53,8 +53,14 @@ public:
     // access_denied for a directory, a read-only, hidden or system file, or
     // one the rights protect.
     virtual FsError check_replaceable(const std::string& path) = 0;
-    // Copies the bytes of from to to, replacing an existing to.
+    // Copies the bytes of from to to, replacing an existing to. As Windows'
+    // CopyFile does, the copy also takes the source's alternate data streams.
     virtual FsError copy_file(const std::string& from, const std::string& to) = 0;
+    // Deletes the named alternate data stream of a file, such as the
+    // "Zone.Identifier" that marks a downloaded file. ok when the file has
+    // no such stream, or lies where the file system keeps no streams;
+    // file_not_found or path_not_found when the file itself is missing.
+    virtual FsError delete_stream(const std::string& path, const std::string& stream) = 0;
     // Names (no path) of the files in dir that are neither hidden nor
     // system, without subdirectories, in ascending order of name.
     virtual FsError list_files(const std::string& dir, std::vector<std::string>& names) = 0;

@@ -3,7 +3,7 @@
 # Windows itself ships. Prints each program's size and imports.
 set -uo pipefail
 dir=${1:-build/windows}
-allowed='^(KERNEL32|USER32|GDI32|ADVAPI32|SHELL32|OLE32|OLEAUT32|COMCTL32|IMAGEHLP|VERSION|PSAPI|MSVCRT)\.DLL$'
+allowed='^(KERNEL32|USER32|GDI32|ADVAPI32|SHELL32|OLE32|OLEAUT32|COMCTL32|IMAGEHLP|VERSION|PSAPI|MSVCRT|RSTRTMGR|WTSAPI32|USERENV)\.DLL$'
 status=0
 for exe in "$dir/console/Varnholde.exe" "$dir/setup/Setup.exe" "$dir/uninstall/Uninstall.exe"; do
   if [ ! -f "$exe" ]; then

@@ -22,6 +22,8 @@ constexpr const char* folder_prefix = "Создание папки: ";
 constexpr const char* copying_text = "Копирование ";
 constexpr const char* copying_prefix = "Копирование :";
 constexpr const char* aborted = "). Установка прервана.";
+// The stream in which Windows marks a file as downloaded from the internet.
+constexpr const char* download_mark_stream = "Zone.Identifier";
 
 // The five files in the package folder itself, with their installed places.
 struct PackageFile {
@@ -45,9 +47,9 @@ const std::string tree_folders[] = {
 class Installation {
 public:
     Installation(FileSystem& fs, Registry& registry, InstallerView& view, std::string package,
-                 ShellFolders* shell, RunningConsole* console, DesktopStarter* starter)
+                 ShellFolders* shell, ConsoleReach consoles)
         : fs_(fs), registry_(registry), view_(view), package_(std::move(package)), shell_(shell),
-          console_(console), starter_(starter) {}
+          consoles_(consoles) {}
 
     InstallResult run() {
         view_.set_next_visible(false);
@@ -140,15 +142,28 @@ private:
     }
 
     // A running console holds its program file, and its unload writes the
-    // settings: it ends the normal way before anything is looked at.
+    // settings: every console, in whatever session, ends the normal way
+    // before anything is looked at. One that does not end stops the
+    // installation; those that did run again.
     bool close_console() {
-        const ConsoleClose closed = close_running_console(
-            console_, [this](const std::string& text) { view_.set_status_text(text); });
-        console_closed_ = closed == ConsoleClose::closed;
+        const ConsoleClose closed = close_consoles(
+            consoles_, installed_tree_files(),
+            [this](const std::string& text) { view_.set_status_text(text); }, closed_);
         if (closed != ConsoleClose::still_running) return true;
-        return fail(std::string("Установка прервана: ") + console_not_closed_text +
-                        " и запустите установку снова.",
-                    0);
+        fail(std::string("Установка прервана: ") + console_not_closed_text +
+                 " и запустите установку снова.",
+             0);
+        restart_console();
+        return false;
+    }
+
+    // The files of the tree that a console may hold: its program, and the
+    // rest of what the package puts there.
+    static std::vector<std::string> installed_tree_files() {
+        std::vector<std::string> files;
+        for (const PackageFile& file : program_files) files.push_back(file.destination);
+        for (char n = '1'; n <= '6'; ++n) files.push_back(skin_destination(n));
+        return files;
     }
 
     // The user's settings stay when the console reads them; a file that
@@ -159,11 +174,11 @@ private:
         return state == SettingsFileState::valid || state == SettingsFileState::unreadable;
     }
 
-    // Started as the desktop's user, not as a child of this elevated
-    // program; one that fails to start comes back at the next log-on.
+    // Started as its own user, not as a child of this elevated program;
+    // one that fails to start comes back at its user's next log-on.
     void restart_console() {
-        if (console_closed_ && starter_)
-            starter_->start_as_desktop_user(product::console_program, product::install_dir);
+        restart_consoles(consoles_, closed_, product::console_program, product::install_dir,
+                         [this](const std::string& text) { view_.note(text); });
     }
 
     struct Copy {
@@ -237,8 +252,12 @@ private:
     }
 
     // Copies package_\source_name to destination; false after reporting.
+    // The copy takes the package's streams along, and with them the mark of
+    // a downloaded file: Windows would warn at every start of the installed
+    // programs. It is deleted from the copy; the package keeps it.
     bool copy(const std::string& source_name, const std::string& destination) {
-        const FsError e = fs_.copy_file(package_ + "\\" + source_name, destination);
+        FsError e = fs_.copy_file(package_ + "\\" + source_name, destination);
+        if (e == FsError::ok) e = fs_.delete_stream(destination, download_mark_stream);
         if (e == FsError::ok) return true;
         return fail_copy(source_name, destination, e);
     }
@@ -349,9 +368,8 @@ private:
     InstallerView& view_;
     const std::string package_;
     ShellFolders* shell_;
-    RunningConsole* console_;
-    DesktopStarter* starter_;
-    bool console_closed_ = false;
+    const ConsoleReach consoles_;
+    ClosedConsoles closed_;
     bool writing_ = false;  // the checks have passed: a failure now may leave changes
     bool keep_settings_ = false;
     std::string start_menu_;
@@ -385,8 +403,9 @@ std::string failure_reason(FsError error) {
 
 InstallResult run_installation(FileSystem& fs, Registry& registry, InstallerView& view,
                                const std::string& package_dir, ShellFolders* shell,
-                               RunningConsole* console, DesktopStarter* starter) {
-    return Installation(fs, registry, view, package_dir, shell, console, starter).run();
+                               RunningConsole* console, DesktopStarter* starter,
+                               ConsoleSessions* sessions) {
+    return Installation(fs, registry, view, package_dir, shell, {console, sessions, starter}).run();
 }
 
 }  // namespace vh

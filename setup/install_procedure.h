@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/console_sessions.h"
 #include "platform/desktop_starter.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
@@ -45,6 +46,9 @@ public:
         (void)windows_error;
         set_status_text(message);
     }
+    // A step the window does not show (a console started again after the
+    // success text), for a log to keep.
+    virtual void note(const std::string& text) { (void)text; }
 };
 
 enum class InstallResult {
@@ -77,11 +81,13 @@ std::string failure_reason(FsError error);
 // shortcuts go to "\Varnholde" on the current drive.
 // console: the console of this session, asked to end before anything is
 // written; starter: starts it again, as the desktop's user, once the
-// installation is done or was refused before changing anything. Without
-// them no console is closed or started.
+// installation is done or was refused before changing anything; sessions:
+// the consoles of every session that hold the installed files, closed and
+// started again the same way. Without them no console is closed or started.
 InstallResult run_installation(FileSystem& fs, Registry& registry, InstallerView& view,
                                const std::string& package_dir, ShellFolders* shell = nullptr,
                                RunningConsole* console = nullptr,
-                               DesktopStarter* starter = nullptr);
+                               DesktopStarter* starter = nullptr,
+                               ConsoleSessions* sessions = nullptr);
 
 }  // namespace vh

@@ -37,6 +37,7 @@ public:
     void set_count_text(const std::string& text) override;
     void show_error_dialog(const std::string& message) override;
     void show_failure(const std::string& message, std::uint32_t windows_error) override;
+    void note(const std::string& text) override { log_.step(text); }
 
     void set_status_font_size(int points) override { shown_.set_status_font_size(points); }
     void set_count_visible(bool visible) override { shown_.set_count_visible(visible); }

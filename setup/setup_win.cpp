@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "platform/win32/routed_window_proc.h"
+#include "platform/win32/win_console_sessions.h"
 #include "platform/win32/win_desktop_starter.h"
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/win_handle.h"
@@ -62,7 +63,9 @@ InstallResult install_from_package(InstallerView& view) {
     WinShellFolders shell;
     WinRunningConsole console(product::console_window_class);
     WinDesktopStarter starter;
-    return run_installation(fs, registry, view, own_directory(), &shell, &console, &starter);
+    WinConsoleSessions sessions;
+    return run_installation(fs, registry, view, own_directory(), &shell, &console, &starter,
+                            &sessions);
 }
 
 void show(HWND control, bool visible) {

@@ -1,11 +1,18 @@
-// Closing a running console of this session before its files are changed:
-// the installer and the uninstaller both ask it to end the normal way (its
-// unload writes the settings and removes the icon) and wait for it.
+// Closing the running consoles before their files are changed, and
+// starting them again afterwards. The console of this session is asked
+// through its window, as "Выход" would end it; the consoles of every
+// session, this one's included where no window could be seen (an
+// installer running as LocalSystem in session 0), are found by the files
+// they hold and asked through the request each console listens for.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "platform/console_sessions.h"
+#include "platform/desktop_starter.h"
 #include "platform/running_console.h"
 
 namespace vh {
@@ -19,21 +26,51 @@ inline constexpr const char* closing_console_text = "Закрытие консо
 inline constexpr const char* console_not_closed_text =
     "консоль Varnholde не закрылась; закройте её (\"Выход\" в меню её значка)";
 
-// Why the console's program file is still held once the console of this
-// session has ended.
+// Why the console's program file is still held once every console that
+// could be asked has ended.
 inline constexpr const char* console_of_other_user_text =
     "консоль Varnholde запущена другим пользователем";
 
 enum class ConsoleClose {
     none_running,   // nothing was asked
-    closed,         // a console ran and has ended
-    still_running,  // it did not end in time
+    closed,         // consoles ran and have ended
+    still_running,  // one did not end in time
 };
+
+using ShowText = std::function<void(const std::string&)>;
 
 // Finds a console of this session; when one runs, shows the closing text
 // through show_status, asks it to close and waits for it. console may be
 // null: no console can be running.
-ConsoleClose close_running_console(RunningConsole* console,
-                                   const std::function<void(const std::string&)>& show_status);
+ConsoleClose close_running_console(RunningConsole* console, const ShowText& show_status);
+
+// Where the consoles are found and how they are reached; either may be
+// null.
+struct ConsoleReach {
+    RunningConsole* window = nullptr;     // this session's, by its window
+    ConsoleSessions* sessions = nullptr;  // every session's, by the files they hold
+    DesktopStarter* starter = nullptr;    // starts this session's as its desktop user
+};
+
+// The consoles that were closed and are to run again.
+struct ClosedConsoles {
+    bool by_window = false;              // this session's, through its window
+    std::vector<std::uint32_t> sessions;  // sessions whose console ended on request
+    bool any() const { return by_window || !sessions.empty(); }
+};
+
+// Closes the console of this session through its window, then asks every
+// console that holds one of the files, in any session, and waits for them.
+// Whatever it says, the caller still checks that the files can be
+// changed: a console may have "ended" without letting go of them.
+ConsoleClose close_consoles(const ConsoleReach& reach, const std::vector<std::string>& files,
+                            const ShowText& show_status, ClosedConsoles& closed);
+
+// Starts each closed console again: in this session as the desktop's user,
+// in another as the user logged on there. note gets each start, and each
+// that failed; such a console comes back at its user's next log-on.
+void restart_consoles(const ConsoleReach& reach, const ClosedConsoles& closed,
+                      const std::string& program, const std::string& directory,
+                      const ShowText& note);
 
 }  // namespace vh

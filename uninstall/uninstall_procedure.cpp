@@ -132,7 +132,10 @@ public:
 
     UninstallOutcome run() {
         begin();
-        if (!close_console() || !check_deletable()) return UninstallOutcome::refused;
+        if (!close_console() || !check_deletable()) {
+            restart_closed_consoles();
+            return UninstallOutcome::refused;
+        }
         for (const Stage& stage : product_stages())
             if (!run_stage(stage)) return UninstallOutcome::stopped;
         if (!remove_autostart()) return UninstallOutcome::stopped;
@@ -163,10 +166,36 @@ private:
     // and aliases while they are deleted: it is asked to end the normal way
     // first, and while it runs nothing is deleted.
     bool close_console() {
-        const ConsoleClose closed = close_running_console(
-            sys_.console, [this](const std::string& text) { view_.set_message(text); });
+        const ConsoleClose closed =
+            close_consoles(reach(), tree_files(),
+                           [this](const std::string& text) { view_.set_message(text); }, closed_);
         if (closed != ConsoleClose::still_running) return true;
         return stop(std::string(console_not_closed_text) + " и запустите удаление снова");
+    }
+
+    ConsoleReach reach() const { return {sys_.console, sys_.sessions, nullptr}; }
+
+    // A refused run changes nothing: the consoles of other sessions that it
+    // closed run again. This session's comes back at the next log-on or
+    // when its user starts it, as after "Выход".
+    void restart_closed_consoles() {
+        restart_consoles(reach(), closed_, product::console_program, product::install_dir,
+                         [](const std::string&) {});
+    }
+
+    // Every file the stages would delete, which a console may hold; not
+    // this uninstaller, which holds its own file.
+    std::vector<std::string> tree_files() {
+        std::vector<std::string> files;
+        for (const Stage& stage : product_stages()) {
+            std::vector<std::string> names;
+            if (stage.listed.empty() || sys_.fs.list_files(stage.listed, names) != FsError::ok)
+                continue;
+            for (const std::string& name : names)
+                if (!(stage.keeps_uninstaller && name == product::uninstaller_name))
+                    files.push_back(join(stage.listed, name));
+        }
+        return files;
     }
 
     // Every file the stages will delete must be deletable now, before the
@@ -277,7 +306,7 @@ private:
         if (FsError e = sys_.fs.write_file(batch, *text); e != FsError::ok)
             return stop_on(e, "не удалось записать файл " + batch);
         // A read-only uninstaller could never be deleted: the batch would
-        // try for its whole minute in vain.
+        // give up on it and leave it behind.
         const std::string own_path = join(sys_.own_directory, sys_.own_file_name);
         if (!clear_read_only(own_path))
             return stop("не удалось снять атрибут \"только чтение\" с файла " + own_path);
@@ -311,6 +340,7 @@ private:
 
     const UninstallSystem& sys_;
     UninstallView& view_;
+    ClosedConsoles closed_;
 };
 
 }  // namespace
@@ -321,12 +351,15 @@ UninstallOutcome run_uninstall(const UninstallSystem& system, UninstallView& vie
 
 std::string batch_file_text(const std::string& own_directory, const std::string& own_file_name) {
     const std::string program = batch_quoted(file_stem(own_file_name) + ".exe");
-    return "set vh_tries=0\r\n"
-           ":no_ex\r\n"
+    return ":no_ex\r\n"
            "del " + program + "\r\n"
            "if not exist " + program + " goto done\r\n"
-           "set /a vh_tries+=1\r\n"
-           "if %vh_tries% geq " + std::to_string(batch_tries) + " goto done\r\n"
+           // A read-only file is never deleted, however long the batch
+           // waits: it gives up. Anything else that keeps the file (the
+           // uninstaller still running, its last window open) lets go of it
+           // in the end.
+           "for %%f in (" + program + ") do set vh_attributes=%%~af\r\n"
+           "if \"%vh_attributes:~1,1%\"==\"r\" goto done\r\n"
            // Two echoes of the local host lie a second apart. Named by its
            // full path: the interpreter, elevated, would otherwise look in
            // the current directory first.

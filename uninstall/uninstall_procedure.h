@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/console_sessions.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/running_console.h"
@@ -49,6 +50,10 @@ struct UninstallSystem {
     // Where the Start-menu folder is looked up when the registry has no
     // "Common Programs"; none: nowhere.
     ShellFolders* shell = nullptr;
+    // The consoles of every session that hold the product's files, asked
+    // the same way; started again when the run is refused. None: only this
+    // session's is asked.
+    ConsoleSessions* sessions = nullptr;
 };
 
 enum class UninstallOutcome {
@@ -66,15 +71,11 @@ enum class UninstallOutcome {
 // when it names this uninstaller.
 UninstallOutcome run_uninstall(const UninstallSystem& system, UninstallView& view);
 
-// How often the batch file tries to delete the uninstaller, a second apart,
-// before it gives up (a file that another program keeps open).
-inline constexpr int batch_tries = 60;
-
 // The lines of "Del_Unin.bat", each ended by CR LF (UTF-8 text; the file
 // holds them in the OEM code page 866): delete the uninstaller, which can
 // be done once it has ended; while it cannot, wait a second and try again,
-// up to batch_tries times; then delete the batch file itself. Paths are
-// quoted.
+// for as long as the uninstaller runs, giving up only on a read-only file;
+// then delete the batch file itself. Paths are quoted.
 std::string batch_file_text(const std::string& own_directory, const std::string& own_file_name);
 
 // The command line that runs the batch file hidden through the interpreter.

@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "platform/win32/routed_window_proc.h"
+#include "platform/win32/win_console_sessions.h"
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/win_registry.h"
 #include "platform/win32/win_running_console.h"
@@ -63,6 +64,7 @@ UninstallOutcome uninstall_here(UninstallView& view) {
     WinProcessStarter processes;
     WinRunningConsole console(product::console_window_class);
     WinShellFolders shell;
+    WinConsoleSessions sessions;
     const UninstallSystem system{fs,
                                  registry,
                                  processes,
@@ -70,7 +72,8 @@ UninstallOutcome uninstall_here(UninstallView& view) {
                                  own_file_name(),
                                  system_directory() + "\\cmd.exe",
                                  &console,
-                                 &shell};
+                                 &shell,
+                                 &sessions};
     return run_uninstall(system, view);
 }
 

@@ -250,6 +250,7 @@ FsError FakeFileSystem::copy_file(const std::string& from, const std::string& to
             return FsError::access_denied;
         if (target->in_use) return FsError::sharing_violation;
         target->content = source->content;
+        target->streams = source->streams;
         target->attributes = source->attributes | attr::archive;
         return FsError::ok;
     }
@@ -257,8 +258,23 @@ FsError FakeFileSystem::copy_file(const std::string& from, const std::string& to
     auto created = std::make_unique<Node>();
     created->name = rt.parts.back();
     created->content = source->content;
+    created->streams = source->streams;
     created->attributes = source->attributes | attr::archive;
     to_parent->children[fold_case(rt.parts.back())] = std::move(created);
+    return FsError::ok;
+}
+
+// Deleting a stream opens it for deletion: a read-only file refuses, a
+// file a program runs or holds without delete sharing is in use.
+FsError FakeFileSystem::delete_stream(const std::string& path, const std::string& stream) {
+    Existing entry;
+    if (FsError e = existing_entry(path, entry); e != FsError::ok) return e;
+    Node& node = *entry.node;
+    const auto found = node.streams.find(fold_case(stream));
+    if (found == node.streams.end()) return FsError::ok;
+    if (node.attributes & attr::read_only) return FsError::access_denied;
+    if (node.in_use) return FsError::sharing_violation;
+    node.streams.erase(found);
     return FsError::ok;
 }
 
@@ -423,6 +439,17 @@ void FakeFileSystem::put_directory(const std::string& path) {
     fail_at_ = saved_fail;
 }
 
+void FakeFileSystem::put_stream(const std::string& path, const std::string& stream,
+                                const std::string& content) {
+    if (Node* node = find(resolve(path).parts)) node->streams[fold_case(stream)] = content;
+}
+
+std::map<std::string, std::string> FakeFileSystem::streams(const std::string& path) const {
+    Resolved r = resolve(path);
+    Node* node = r.error == FsError::ok ? find(r.parts) : nullptr;
+    return node ? node->streams : std::map<std::string, std::string>{};
+}
+
 void FakeFileSystem::set_in_use(const std::string& path, bool in_use) {
     if (Node* node = find(resolve(path).parts)) node->in_use = in_use;
 }
@@ -462,6 +489,7 @@ void FakeFileSystem::collect(const Node& node, const std::string& path,
         std::string child_path = path + "\\" + child->name;
         std::string description = std::to_string(child->attributes) + ":" + child->content;
         if (child->rights) description += "|" + security_descriptor_text(*child->rights);
+        for (const auto& [stream, data] : child->streams) description += "|:" + stream + "=" + data;
         if (child->is_dir()) {
             out[child_path + "\\"] = description;
             collect(*child, child_path, out);

@@ -29,6 +29,7 @@ public:
     // Files.
     FsError write_file(const std::string& path, const std::string& content) override;
     FsError copy_file(const std::string& from, const std::string& to) override;
+    FsError delete_stream(const std::string& path, const std::string& stream) override;
     FsError move_file_replacing(const std::string& from, const std::string& to) override;
     FsError check_replaceable(const std::string& path) override;
     FsError delete_file(const std::string& path) override;
@@ -48,6 +49,12 @@ public:
     void put_file(const std::string& path, const std::string& content,
                   std::uint32_t attributes = attr::archive);  // makes parents
     void put_directory(const std::string& path);               // makes parents
+    // An alternate data stream of an existing file (a download's
+    // "Zone.Identifier", say).
+    void put_stream(const std::string& path, const std::string& stream,
+                    const std::string& content);
+    // The file's streams by name; none when the file is missing.
+    std::map<std::string, std::string> streams(const std::string& path) const;
     // A file in use by a running program: it can be read, but not written,
     // renamed or deleted.
     void set_in_use(const std::string& path, bool in_use);
@@ -75,6 +82,7 @@ private:
         std::string name;  // as created
         std::uint32_t attributes = attr::archive;
         std::string content;
+        std::map<std::string, std::string> streams;  // key: folded name
         bool in_use = false;
         bool closed_to_new_entries = false;
         std::optional<FileRights> rights;

@@ -154,6 +154,20 @@ FsError WinFileSystem::copy_file(const std::string& from, const std::string& to)
     return result(CopyFileW(wide_from->c_str(), wide_to->c_str(), FALSE));
 }
 
+// A stream is named after its file and a colon. On a file system without
+// streams (FAT) the name is refused as invalid; there is nothing to delete.
+FsError WinFileSystem::delete_stream(const std::string& path, const std::string& stream) {
+    const WidePath wide = wide_path(path), wide_stream = wide_path(stream);
+    if (!wide || !wide_stream) return FsError::invalid_name;
+    if (attributes_of(*wide) == INVALID_FILE_ATTRIBUTES) return last_error();
+    if (DeleteFileW((*wide + L":" + *wide_stream).c_str())) return FsError::ok;
+    const DWORD code = GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_INVALID_NAME ||
+        code == ERROR_INVALID_PARAMETER)
+        return FsError::ok;
+    return recorded(code);
+}
+
 FsError WinFileSystem::list_files(const std::string& dir, std::vector<std::string>& names) {
     const WidePath wide = wide_path(dir);
     if (!wide) return FsError::invalid_name;

@@ -13,6 +13,7 @@ public:
     FsError delete_file(const std::string& path) override;
     FsError check_replaceable(const std::string& path) override;
     FsError copy_file(const std::string& from, const std::string& to) override;
+    FsError delete_stream(const std::string& path, const std::string& stream) override;
     FsError list_files(const std::string& dir, std::vector<std::string>& names) override;
     FsError find_file(const std::string& path, std::string& stored_name,
                       std::uint32_t& attributes) override;

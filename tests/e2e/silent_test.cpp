@@ -171,6 +171,41 @@ TEST_F(SilentDeployment, SilentInstallLeavesWhatAClickedOneLeavesWithoutAWindowA
     EXPECT_EQ(log.find("ОШИБКА"), std::string::npos) << log;
 }
 
+// A deployment tool upgrades while the user's console runs: the silent
+// Setup closes it (it writes the settings it shows), replaces its program
+// and starts it again, and the log says both.
+TEST_F(SilentDeployment, ASilentUpgradeClosesTheRunningConsoleAndStartsItAgain) {
+    ASSERT_NO_FATAL_FAILURE(install_by_clicking());
+    ASSERT_NO_FATAL_FAILURE(start_console());
+    enter("con_fontcolor 4");
+    const DWORD first = console.id();
+
+    const RunOutcome run =
+        run_watched(setup_command("/S " + log_switch(setup_log)), product::package_copy);
+    EXPECT_EQ(run.exit_code, 0u);
+    EXPECT_EQ(run.windows_shown, std::vector<std::string>{});
+    EXPECT_TRUE(console.wait_exit(10s)) << "the console did not end";
+    EXPECT_EQ(read_file(product::settings), product::dir + "\\Skins\\skin_ 1.jpg 4   200\r\n");
+    std::vector<HWND> again;
+    EXPECT_TRUE(wait_until([&] { return !(again = top_windows(0, "VarnholdeConsole")).empty(); },
+                           15s))
+        << "no console runs after Setup";
+    for (HWND band : again) {
+        DWORD id = 0;
+        GetWindowThreadProcessId(band, &id);
+        EXPECT_NE(id, first);
+    }
+
+    const std::string log = log_text(setup_log);
+    std::printf("The silent upgrade's log:\n%s\n", log.c_str());
+    for (const std::string& step :
+         {std::string("Закрытие консоли Varnholde"), "Копирование :" + product::console_exe,
+          std::string("Установка Varnholde 1.3 успешно завершена!"),
+          std::string("Запуск консоли Varnholde"), std::string("Код завершения: 0")})
+        EXPECT_TRUE(has_line_ending(log, step)) << "no line \"" << step << "\" in\n" << log;
+    close_windows_of_class("VarnholdeConsole");
+}
+
 TEST_F(SilentDeployment, ABrokenPackageOrAnUnknownSwitchChangesNothing) {
     ASSERT_TRUE(DeleteFileW(to_utf16(product::package_copy + "\\Data\\data3.ksr").c_str()));
     const auto before = machine();

@@ -188,6 +188,45 @@ TEST_F(UninstallTest, TheBatchPausesBetweenTriesForAHeldUninstallerAndDeletesItO
         << "the command interpreter still runs";
 }
 
+// The user reads the completion text for well over a minute while the
+// uninstaller's file is held (as its running image holds it on Windows;
+// Wine would let the batch delete a running program's file at once): the
+// batch keeps waiting, a second between tries, and deletes the file and
+// then itself once the window has closed and the file is free. A file made
+// read-only meanwhile can never be deleted: the batch gives up on it.
+TEST_F(UninstallTest, TheBatchOutwaitsALongOpenWindowAndGivesUpOnlyOnAReadOnlyFile) {
+    for (const bool made_read_only : {false, true}) {
+        SCOPED_TRACE(made_read_only ? "made read-only" : "held for 80 seconds");
+        if (made_read_only) SetUp();
+        start();
+        HANDLE held = CreateFileW(to_utf16(uninstaller).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        click(button("Да"));
+        ASSERT_TRUE(wait_until([&] { return shows(completed); }, 20s)) << message();
+        if (made_read_only) {
+            ASSERT_TRUE(SetFileAttributesW(to_utf16(uninstaller).c_str(), FILE_ATTRIBUTE_READONLY));
+        } else {
+            // Well past the sixty tries, a second apart, after which the
+            // batch used to give up.
+            for (int second = 0; second < 80; second += 5) {
+                std::this_thread::sleep_for(5s);
+                ASSERT_TRUE(file_exists(batch)) << "the batch gave up after " << second + 5 << " s";
+                ASSERT_EQ(processes_named(L"cmd.exe"), 1) << "no interpreter runs the batch";
+            }
+        }
+        click(button("Выход"));
+        ASSERT_TRUE(program.wait_exit(10s));
+        CloseHandle(held);
+        EXPECT_TRUE(wait_until([] { return !file_exists(batch); }, 10s))
+            << "the batch stayed";
+        EXPECT_EQ(file_exists(uninstaller), made_read_only);
+        EXPECT_TRUE(wait_until([] { return processes_named(L"cmd.exe") == 0; }, 5s))
+            << "the command interpreter still runs";
+        SetFileAttributesW(to_utf16(uninstaller).c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
 TEST_F(UninstallTest, AReadOnlySkinStopsTheRunBeforeAnyDeletionAndASecondRunFinishes) {
     const std::string stuck = dir + "\\Skins\\skin_ 3.jpg";
     SetFileAttributesW(to_utf16(stuck).c_str(), FILE_ATTRIBUTE_READONLY);

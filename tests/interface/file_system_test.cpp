@@ -279,6 +279,19 @@ TEST_F(FileSystemTest, CopyReplacesAnExistingTarget) {
     EXPECT_EQ(fs.copy_file(path("x.txt"), path("deep\\y.txt")), FsError::path_not_found);
 }
 
+// A copy without a download mark, or where the file system keeps no
+// streams (Wine's), has none to delete; the file and its bytes stay.
+TEST_F(FileSystemTest, DeletingAStreamThatIsNotThereLeavesTheFileAndAMissingFileIsTold) {
+    ASSERT_EQ(fs.write_file(path("x.txt"), "source"), FsError::ok);
+    ASSERT_EQ(fs.copy_file(path("x.txt"), path("y.txt")), FsError::ok);
+    EXPECT_EQ(fs.delete_stream(path("y.txt"), "Zone.Identifier"), FsError::ok);
+    std::string read;
+    ASSERT_EQ(fs.read_file(path("y.txt"), read), FsError::ok);
+    EXPECT_EQ(read, "source");
+    EXPECT_EQ(fs.delete_stream(path("z.txt"), "Zone.Identifier"), FsError::file_not_found);
+    EXPECT_EQ(fs.delete_stream(path("deep\\z.txt"), "Zone.Identifier"), FsError::path_not_found);
+}
+
 TEST_F(FileSystemTest, DirectoriesAreCreatedOneLevelOrAlongAWholePath) {
     EXPECT_EQ(fs.create_directory(path("deep\\sub")), FsError::path_not_found);
     ASSERT_EQ(fs.make_directory_path(path("deep\\sub\\")), FsError::ok);

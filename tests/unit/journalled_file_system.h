@@ -51,6 +51,10 @@ public:
         note("copy_file", {from, to});
         return FakeFileSystem::copy_file(from, to);
     }
+    FsError delete_stream(const std::string& path, const std::string& stream) override {
+        note("delete_stream", {path});
+        return FakeFileSystem::delete_stream(path, stream);
+    }
     FsError list_files(const std::string& dir, std::vector<std::string>& names) override {
         note("list_files", {dir});
         return FakeFileSystem::list_files(dir, names);

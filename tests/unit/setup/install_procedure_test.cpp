@@ -353,21 +353,25 @@ TEST(Installation, EachOperationAfterTheChecksThatFailsStopsTheInstallation) {
         {12, root + "Alliases\\Dirs"},
         {13, menu},
         {14, "Data\\data1.ksr"},
-        {16, root + "Skins\\skin_ 3.jpg"},
-        {19, "Data\\data6.ksr"},
-        {20, root + "KSR_Icon.ico"},
-        {21, "Func.bin"},
-        {22, root + "us_param.par"},
-        {23, "Principal._x_"},
-        {24, root + "Uninstall.exe"},
-        {25, menu + "\\Varnholde.lnk"},
-        {26, "Datalnk\\ReadMe"},
-        {27, menu + "\\Удаление Varnholde.lnk"},
-        {28, root + "Varnholde.exe"},             // the rights of the files
-        {32, root + "us_param.par"},
-        {38, root + "Skins\\skin_ 6.jpg"},
-        {39, root + "Varnholde.exe"},             // their sizes
-        {49, root + "Skins\\skin_ 6.jpg"},
+        {15, root + "Skins\\skin_ 1.jpg"},      // the download mark of the copy
+        {18, root + "Skins\\skin_ 3.jpg"},
+        {24, "Data\\data6.ksr"},
+        {25, root + "Skins\\skin_ 6.jpg"},
+        {26, root + "KSR_Icon.ico"},
+        {28, "Func.bin"},
+        {30, root + "us_param.par"},
+        {32, "Principal._x_"},
+        {34, root + "Uninstall.exe"},
+        {35, root + "Uninstall.exe"},
+        {36, menu + "\\Varnholde.lnk"},
+        {38, "Datalnk\\ReadMe"},
+        {40, menu + "\\Удаление Varnholde.lnk"},
+        {41, menu + "\\Удаление Varnholde.lnk"},
+        {42, root + "Varnholde.exe"},             // the rights of the files
+        {46, root + "us_param.par"},
+        {52, root + "Skins\\skin_ 6.jpg"},
+        {53, root + "Varnholde.exe"},             // their sizes
+        {63, root + "Skins\\skin_ 6.jpg"},
     };
     // Before the first of them the settings file is looked at and the 14
     // destinations are checked.
@@ -376,9 +380,10 @@ TEST(Installation, EachOperationAfterTheChecksThatFailsStopsTheInstallation) {
         SCOPED_TRACE(operation);
         Installer installer;
         installer.fs.fail_operation(operation + looks, FsError::access_denied);
+        // Each copy is two operations: the copy and the deletion of its mark.
         const int steps_before = operation <= 13  ? std::min(operation, 7) - 4
-                                 : operation <= 19 ? 4
-                                 : operation <= 27 ? operation - 15
+                                 : operation <= 25 ? 4
+                                 : operation <= 41 ? 5 + (operation - 26) / 2
                                                    : 13;
         expect_stopped(installer, named, "доступ запрещён");
         // The progress value 0, then one value per finished step.
@@ -425,6 +430,113 @@ TEST(Installation, AConsoleThatDoesNotEndStopsItBeforeAnyChange) {
               "(\"Выход\" в меню её значка) и запустите установку снова.");
     EXPECT_EQ(installer.fs.snapshot(), before);
     EXPECT_TRUE(starter.started.empty());
+}
+
+// The consoles of every session, as the Restart Manager finds them by the
+// files they hold. Setup runs in session 0 (a deployment tool's LocalSystem)
+// or in the user's session 1; each console ends on request, writing its
+// settings and letting go of its program, and runs again in its own
+// session. One that does not end, or "ends" but keeps its file (as under
+// Wine, where the Restart Manager reports success and does nothing), stops
+// the installation before anything is written.
+TEST(Installation, ConsolesOfEverySessionAreClosedAndStartedAgainInTheirOwnSessions) {
+    struct Console {
+        std::uint32_t session;
+        bool hangs = false;
+        bool keeps_file = false;  // ends without letting go of its program
+        bool console = true;      // false: another program holding the file
+    };
+    struct Case {
+        const char* name;
+        std::uint32_t own_session;
+        std::vector<Console> consoles;
+        InstallResult result;
+        std::vector<std::uint32_t> started_in_sessions;  // by start_in_session
+        int started_here;                                // by the desktop starter
+        const char* last_status;                         // nullptr: the success text
+        bool can_start = true;  // false: Setup is no LocalSystem, with no user's token
+    };
+    const std::string not_closed =
+        "Установка прервана: консоль Varnholde не закрылась; закройте её "
+        "(\"Выход\" в меню её значка) и запустите установку снова.";
+    const std::string held = "Не удалось скопировать Principal._x_ в " + root +
+                             "Varnholde.exe (консоль Varnholde запущена другим пользователем). "
+                             "Установка прервана.";
+    const Case cases[] = {
+        {"none found", 0, {}, InstallResult::installed, {}, 0, nullptr},
+        {"one user's, Setup as LocalSystem", 0, {{1}}, InstallResult::installed, {1}, 0, nullptr},
+        {"two users'", 0, {{1}, {2}}, InstallResult::installed, {1, 2}, 0, nullptr},
+        {"this session's, found by its file", 1, {{1}}, InstallResult::installed, {}, 1, nullptr},
+        {"this and another user's", 1, {{1}, {3}}, InstallResult::installed, {3}, 1, nullptr},
+        {"another user's, not startable", 1, {{2}}, InstallResult::installed, {2}, 0, nullptr,
+         false},
+        {"one does not end", 0, {{1}, {2, true}}, InstallResult::refused, {1}, 0,
+         not_closed.c_str()},
+        {"one ends but keeps its file", 0, {{1, false, true}}, InstallResult::refused, {1}, 0,
+         held.c_str()},
+        {"another program holds it", 0, {{1, false, false, false}}, InstallResult::refused, {}, 0,
+         held.c_str()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Installer installer;
+        installer.fs.put_file(root + "Varnholde.exe", "old");
+        installer.fs.put_file(root + "us_param.par", root + "Skins\\skin_ 2.jpg-3  1000\r\n");
+        FakeConsoleSessions sessions;
+        sessions.session = c.own_session;
+        sessions.starts = c.can_start;
+        std::uint32_t id = 100;
+        for (const Console& console : c.consoles) {
+            FakeConsoleSessions::Process p;
+            p.process = {++id, console.session};
+            p.holds = root + "Varnholde.exe";
+            p.console = console.console;
+            p.hangs = console.hangs;
+            FakeFileSystem& fs = installer.fs;
+            const bool keeps = console.keeps_file;
+            p.on_close = [&fs, keeps] {
+                fs.rewrite_file(root + "us_param.par", root + "Skins\\skin_ 5.jpg 4   200\r\n");
+                fs.set_in_use(root + "Varnholde.exe", keeps);
+            };
+            sessions.processes.push_back(p);
+        }
+        if (!c.consoles.empty()) installer.fs.set_in_use(root + "Varnholde.exe", true);
+        FakeRunningConsole window;  // no window of this desktop is found
+        FakeDesktopStarter starter;
+        const auto before = installer.fs.snapshot();
+
+        EXPECT_EQ(run_installation(installer.fs, installer.registry, installer.view, package,
+                                   nullptr, &window, &starter, &sessions),
+                  c.result);
+        EXPECT_EQ(installer.view.status.back(), c.last_status ? c.last_status : success_text);
+        std::vector<std::uint32_t> started;
+        for (const auto& start : sessions.started) started.push_back(start.session);
+        EXPECT_EQ(started, c.started_in_sessions);
+        EXPECT_EQ(static_cast<int>(starter.started.size()), c.started_here);
+        for (const Console& console : c.consoles) {
+            if (!console.console) continue;
+            const std::string closing =
+                "Закрытие консоли Varnholde в сеансе " + std::to_string(console.session);
+            EXPECT_NE(std::find(installer.view.status.begin(), installer.view.status.end(),
+                                closing),
+                      installer.view.status.end())
+                << closing;
+        }
+        if (c.result == InstallResult::installed) {
+            EXPECT_EQ(installer.fs.content(root + "Varnholde.exe"), content_of("Principal._x_"));
+            // The settings the console wrote as it ended are the ones kept.
+            if (!c.consoles.empty())
+                EXPECT_EQ(installer.fs.content(root + "us_param.par"),
+                          root + "Skins\\skin_ 5.jpg 4   200\r\n");
+        } else {
+            // Nothing but what the consoles wrote as they ended has changed.
+            auto after = installer.fs.snapshot();
+            const std::string settings = root + "us_param.par";
+            after[settings] = before.at(settings);
+            EXPECT_EQ(after, before);
+        }
+        if (!c.consoles.empty()) EXPECT_EQ(sessions.searches, 1);
+    }
 }
 
 // Settings the console reads are the user's and stay; the package's first
@@ -547,6 +659,31 @@ TEST(Installation, TheProductIsRegisteredInAppsAndFeatures) {
         EXPECT_EQ(stored->bytes, expected.bytes) << name;
     }
     EXPECT_EQ(installer.registry.open_handles(), 0);
+}
+
+// A package unzipped from a download carries the download mark on every
+// file, and copying takes it along: the installed files lose it, other
+// streams stay as copied, and the package keeps its marks.
+TEST(Installation, InstalledFilesLoseTheDownloadMarkThePackageKeepsIt) {
+    Installer installer;
+    const std::string mark = "[ZoneTransfer]\r\nZoneId=3\r\n";
+    for (const auto& [name, destination] : installed_as)
+        installer.fs.put_stream(package + "\\" + name, "Zone.Identifier", mark);
+    installer.fs.put_stream(package + "\\Principal._x_", "notes", "kept");
+    installer.fs.put_file(root + "Varnholde.exe", "old");
+    installer.fs.put_stream(root + "Varnholde.exe", "zone.identifier", mark);
+    const auto package_before = installer.fs.streams(package + "\\Func.bin");
+    ASSERT_EQ(installer.run(), InstallResult::installed);
+
+    for (const auto& [name, destination] : installed_as) {
+        const auto streams = installer.fs.streams(destination);
+        EXPECT_EQ(streams.count("ZONE.IDENTIFIER"), 0u) << destination;
+        EXPECT_EQ(installer.fs.streams(package + "\\" + name).size(),
+                  name == "Principal._x_" ? 2u : 1u) << name;
+    }
+    EXPECT_EQ(installer.fs.streams(root + "Varnholde.exe"),
+              (std::map<std::string, std::string>{{"NOTES", "kept"}}));
+    EXPECT_EQ(installer.fs.streams(package + "\\Func.bin"), package_before);
 }
 
 TEST(Installation, ARunValueThatCannotBeWrittenIsReported) {

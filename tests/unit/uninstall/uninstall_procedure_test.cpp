@@ -49,14 +49,13 @@ public:
 
 // The batch file for the uninstaller and the batch file as they appear in
 // it: it deletes the uninstaller, and while it cannot, tries again after a
-// second, sixty times at most; then it deletes itself.
+// second, with no limit but a read-only file; then it deletes itself.
 std::string batch_lines(const std::string& program, const std::string& batch) {
-    return "set vh_tries=0\r\n"
-           ":no_ex\r\n"
+    return ":no_ex\r\n"
            "del " + program + "\r\n"
            "if not exist " + program + " goto done\r\n"
-           "set /a vh_tries+=1\r\n"
-           "if %vh_tries% geq 60 goto done\r\n"
+           "for %%f in (" + program + ") do set vh_attributes=%%~af\r\n"
+           "if \"%vh_attributes:~1,1%\"==\"r\" goto done\r\n"
            "\"%SystemRoot%\\System32\\ping.exe\" -n 2 127.0.0.1 >nul\r\n"
            "goto no_ex\r\n"
            ":done\r\n"
@@ -396,6 +395,55 @@ TEST_F(UninstallTest, ARunningConsoleIsClosedBeforeAnythingIsDeleted) {
     EXPECT_TRUE(registry.value(hkey_local_machine, run_key, "Varnholde").has_value());
 }
 
+// The quiet uninstall of a deployment tool runs as LocalSystem in session
+// 0: the console of the user in session 1 is found by its program file,
+// asked to end, and the tree goes. When another console (session 2) does
+// not end, nothing is deleted, and the one that ended runs again.
+TEST_F(UninstallTest, ConsolesOfOtherSessionsAreClosedFirstAndARefusalStartsThemAgain) {
+    for (const bool second_hangs : {false, true}) {
+        SCOPED_TRACE(second_hangs ? "one does not end" : "both end");
+        start_afresh();
+        const std::string exe = root + "\\Varnholde.exe";
+        fs.set_in_use(exe, true);
+        FakeConsoleSessions sessions;
+        sessions.session = 0;
+        for (const std::uint32_t session : {1u, 2u}) {
+            FakeConsoleSessions::Process p;
+            p.process = {session + 40, session};
+            p.holds = exe;
+            p.hangs = second_hangs && session == 2;
+            p.on_close = [this, exe] {
+                fs.put_file(root + "\\us_param.par", "written at unload");
+                fs.set_in_use(exe, false);
+            };
+            sessions.processes.push_back(p);
+        }
+        // The uninstaller holds its own file; it is never taken for a console.
+        FakeConsoleSessions::Process self;
+        self.process = {99, 0};
+        self.holds = root + "\\Uninstall.exe";
+        sessions.processes.push_back(self);
+        system.sessions = &sessions;
+        const auto before = fs.snapshot();
+        if (!second_hangs) {
+            ASSERT_EQ(run(), UninstallOutcome::completed);
+            EXPECT_TRUE(gone(exe));
+            EXPECT_TRUE(sessions.started.empty());
+        } else {
+            ASSERT_EQ(run(), UninstallOutcome::refused);
+            expect_stopped_naming("консоль Varnholde не закрылась");
+            auto after = fs.snapshot();
+            after[root + "\\us_param.par"] = before.at(root + "\\us_param.par");
+            EXPECT_EQ(after, before);
+            ASSERT_EQ(sessions.started.size(), 1u);
+            EXPECT_EQ(sessions.started[0].session, 1u);
+        }
+        EXPECT_EQ(sessions.asked, (std::vector<std::uint32_t>{41, 42}));
+        EXPECT_EQ(view.messages.at(1), "Закрытие консоли Varnholde в сеансе 1");
+        system.sessions = nullptr;
+    }
+}
+
 // The Run value goes only when it starts the installed console; a value
 // that cannot be removed stops the procedure before the Start-menu folder.
 TEST_F(UninstallTest, TheRunValueGoesOnlyWhenItStartsTheInstalledConsole) {
@@ -526,7 +574,7 @@ TEST_F(UninstallTest, FailuresOfTheBatchStepStopWithItsName) {
     EXPECT_EQ(run(), UninstallOutcome::stopped);
     EXPECT_TRUE(view.exit_button);
     EXPECT_NE(view.message.find("запустить " + elsewhere + "\\Del_Unin.bat"), std::string::npos);
-    EXPECT_EQ(fs.content(elsewhere + "\\Del_Unin.bat")->substr(0, 16), "set vh_tries=0\r\n");
+    EXPECT_EQ(fs.content(elsewhere + "\\Del_Unin.bat")->substr(0, 8), ":no_ex\r\n");
 }
 
 }  // namespace

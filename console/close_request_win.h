@@ -1,0 +1,41 @@
+// The console's ends that come from outside its own session's window: an
+// installer of any session, LocalSystem's included, sets the console's
+// close event, and the console ends as "Выход" ends it; and the console's
+// registration with Windows for a restart after an update that closed it.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/win32/win_handle.h"
+
+namespace vh {
+
+class CloseRequest {
+public:
+    CloseRequest() = default;
+    CloseRequest(const CloseRequest&) = delete;
+    CloseRequest& operator=(const CloseRequest&) = delete;
+    ~CloseRequest();
+    // Creates this console's close event; once it is set, WM_CLOSE reaches
+    // the window, whose unload writes the settings and removes the icon
+    // before the program ends. False when there is no event to listen to.
+    bool listen(HWND window);
+
+private:
+    static void CALLBACK on_request(void* window, BOOLEAN timed_out);
+
+    WinHandle event_;
+    HANDLE wait_ = nullptr;
+};
+
+// The flags the console registers for a restart with: only after an
+// update's installer closed it. A crash or a hang is not answered by a
+// restart, and after a reboot the Run value starts it at log-on.
+inline constexpr DWORD console_restart_flags = RESTART_NO_CRASH | RESTART_NO_HANG | RESTART_NO_REBOOT;
+
+// Registers the running console with Windows, so that an installer that
+// closes it through the Restart Manager starts it again, as at log-on,
+// without arguments.
+void register_console_restart();
+
+}  // namespace vh
