@@ -156,49 +156,18 @@ TEST_F(UninstallTest, NoLeavesEverythingAndYesRemovesTheProductThenItself) {
     EXPECT_EQ(left.size(), 1u) << "only the empty installation directory stays";
 }
 
-// Another program holds the uninstaller's file (a scanner, say): the batch
-// tries again about once a second, waiting in between, and deletes the
-// file and then itself as soon as it is let go.
-TEST_F(UninstallTest, TheBatchPausesBetweenTriesForAHeldUninstallerAndDeletesItOnceItIsFree) {
-    start();
-    // Opened without sharing deletion before the batch can start.
-    HANDLE held = CreateFileW(to_utf16(uninstaller).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    click(button("Да"));
-    ASSERT_TRUE(wait_until([&] { return shows(completed); }, 20s)) << message();
-    click(button("Выход"));
-    ASSERT_TRUE(program.wait_exit(10s));
-
-    // Between its tries the batch waits in ping, a second each time: seen
-    // there at most of twenty looks over four seconds, it is not spinning.
-    int pausing = 0;
-    for (int look = 0; look < 20; ++look) {
-        std::this_thread::sleep_for(200ms);
-        if (processes_named(L"ping.exe") > 0) ++pausing;
-    }
-    EXPECT_GE(pausing, 10) << "the batch was seen pausing at " << pausing << " of 20 looks";
-    EXPECT_TRUE(file_exists(uninstaller));
-    EXPECT_TRUE(file_exists(batch)) << "the batch gave up at once";
-    EXPECT_EQ(processes_named(L"cmd.exe"), 1) << "no command interpreter runs the batch";
-    CloseHandle(held);
-    EXPECT_TRUE(wait_until([] { return !file_exists(uninstaller) && !file_exists(batch); }, 10s))
-        << "the uninstaller or its batch file stayed after the file was let go";
-    EXPECT_TRUE(wait_until([] { return processes_named(L"cmd.exe") == 0; }, 5s))
-        << "the command interpreter still runs";
-}
-
-// The user reads the completion text for well over a minute while the
-// uninstaller's file is held (as its running image holds it on Windows;
-// Wine would let the batch delete a running program's file at once): the
-// batch keeps waiting, a second between tries, and deletes the file and
-// then itself once the window has closed and the file is free. A file made
-// read-only meanwhile can never be deleted: the batch gives up on it.
+// The uninstaller's file is held while the user reads the completion text
+// for well over a minute (as its running image holds it on Windows; Wine
+// would let the batch delete a running program's file at once): the batch
+// keeps trying, waiting a second in ping between tries rather than
+// spinning, and deletes the file and then itself once it is free. A file
+// made read-only meanwhile can never be deleted: the batch gives up on it.
 TEST_F(UninstallTest, TheBatchOutwaitsALongOpenWindowAndGivesUpOnlyOnAReadOnlyFile) {
     for (const bool made_read_only : {false, true}) {
         SCOPED_TRACE(made_read_only ? "made read-only" : "held for 80 seconds");
         if (made_read_only) SetUp();
         start();
+        // Opened without sharing deletion before the batch can start.
         HANDLE held = CreateFileW(to_utf16(uninstaller).c_str(), GENERIC_READ, FILE_SHARE_READ,
                                   nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
@@ -207,19 +176,22 @@ TEST_F(UninstallTest, TheBatchOutwaitsALongOpenWindowAndGivesUpOnlyOnAReadOnlyFi
         if (made_read_only) {
             ASSERT_TRUE(SetFileAttributesW(to_utf16(uninstaller).c_str(), FILE_ATTRIBUTE_READONLY));
         } else {
-            // Well past the sixty tries, a second apart, after which the
-            // batch used to give up.
-            for (int second = 0; second < 80; second += 5) {
-                std::this_thread::sleep_for(5s);
-                ASSERT_TRUE(file_exists(batch)) << "the batch gave up after " << second + 5 << " s";
-                ASSERT_EQ(processes_named(L"cmd.exe"), 1) << "no interpreter runs the batch";
+            // Well past the sixty tries after which the batch used to give up.
+            int looks = 0, pausing = 0;
+            for (const auto start = std::chrono::steady_clock::now();
+                 std::chrono::steady_clock::now() - start < 80s; ++looks) {
+                std::this_thread::sleep_for(500ms);
+                if (processes_named(L"ping.exe") > 0) ++pausing;
+                ASSERT_TRUE(file_exists(batch)) << "the batch gave up after " << looks / 2 << " s";
             }
+            EXPECT_EQ(processes_named(L"cmd.exe"), 1) << "no interpreter runs the batch";
+            EXPECT_GE(pausing, looks / 2) << "the batch was seen pausing at " << pausing << " of "
+                                          << looks << " looks";
         }
         click(button("Выход"));
         ASSERT_TRUE(program.wait_exit(10s));
         CloseHandle(held);
-        EXPECT_TRUE(wait_until([] { return !file_exists(batch); }, 10s))
-            << "the batch stayed";
+        EXPECT_TRUE(wait_until([] { return !file_exists(batch); }, 10s)) << "the batch stayed";
         EXPECT_EQ(file_exists(uninstaller), made_read_only);
         EXPECT_TRUE(wait_until([] { return processes_named(L"cmd.exe") == 0; }, 5s))
             << "the command interpreter still runs";
