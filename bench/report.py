@@ -9,7 +9,8 @@ import sys
 ALLOWED_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
     "oleaut32.dll", "comctl32.dll", "comdlg32.dll", "version.dll", "imagehlp.dll",
-    "msvcrt.dll", "shlwapi.dll", "psapi.dll", "winmm.dll",
+    "msvcrt.dll", "shlwapi.dll", "psapi.dll", "winmm.dll", "rstrtmgr.dll", "wtsapi32.dll",
+    "userenv.dll",
 }
 SIZE_GOAL_KB = 512
 FRAME_MS = 16.7  # one frame at 60 Hz
