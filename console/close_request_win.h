@@ -10,22 +10,23 @@
 
 namespace vh {
 
+// The event is waited for by the window's own message loop, beside its
+// messages: no thread is spent listening.
 class CloseRequest {
 public:
-    CloseRequest() = default;
-    CloseRequest(const CloseRequest&) = delete;
-    CloseRequest& operator=(const CloseRequest&) = delete;
-    ~CloseRequest();
-    // Creates this console's close event; once it is set, WM_CLOSE reaches
-    // the window, whose unload writes the settings and removes the icon
-    // before the program ends. False when there is no event to listen to.
-    bool listen(HWND window);
+    // Creates this console's close event; false when there is none to
+    // listen to.
+    bool listen();
+    // The event to wait for until it has been set once; null afterwards,
+    // or when there is none.
+    HANDLE event() const { return answered_ ? nullptr : event_.get(); }
+    // The event was set: WM_CLOSE reaches the window, whose unload writes
+    // the settings and removes the icon before the program ends.
+    void answer(HWND window);
 
 private:
-    static void CALLBACK on_request(void* window, BOOLEAN timed_out);
-
     WinHandle event_;
-    HANDLE wait_ = nullptr;
+    bool answered_ = false;
 };
 
 // The flags the console registers for a restart with: only after an

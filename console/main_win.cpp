@@ -6,6 +6,28 @@
 #include "console/console_window_win.h"
 #include "console/single_console_win.h"
 
+namespace {
+
+// The window's messages and an installer's close request, both on this
+// thread, until the window has gone.
+int run_messages(vh::ConsoleWindow& form, vh::CloseRequest& close_request) {
+    MSG message;
+    for (;;) {
+        HANDLE request = close_request.event();
+        const DWORD woke = MsgWaitForMultipleObjectsEx(request ? 1 : 0, &request, INFINITE,
+                                                       QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (request && woke == WAIT_OBJECT_0) close_request.answer(form.window());
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+            if (form.is_dialog_message(message)) continue;
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+}
+
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
     // A console already running in this session is shown instead.
     vh::SingleConsole single;
@@ -15,14 +37,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
     if (!form.create(instance, show_command)) return 1;
     // Installers of any session, and Windows' own, may end the console too.
     vh::CloseRequest close_request;
-    close_request.listen(form.window());
+    close_request.listen();
     vh::register_console_restart();
-    MSG message;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (form.is_dialog_message(message)) continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
+    const int result = run_messages(form, close_request);
     OleUninitialize();
-    return 0;
+    return result;
 }

@@ -9,23 +9,9 @@
 #include "platform/win32/win_console_sessions.h"
 #include "tests/e2e/console_fixture.h"
 
-#include <tlhelp32.h>
 
 namespace vh::e2e {
 namespace {
-
-// The processes that run the program file of that name now.
-std::vector<DWORD> processes_named(const wchar_t* exe) {
-    std::vector<DWORD> ids;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return ids;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
-        if (_wcsicmp(entry.szExeFile, exe) == 0) ids.push_back(entry.th32ProcessID);
-    CloseHandle(snapshot);
-    return ids;
-}
 
 // Opening the program file for writing and deleting, sharing nothing,
 // succeeds once no process runs it.

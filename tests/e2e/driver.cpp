@@ -1,5 +1,7 @@
 #include "tests/e2e/driver.h"
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -630,6 +632,18 @@ void delete_registry_value(HKEY root, const std::string& key, const std::string&
 bool under_wow64() {
     BOOL wow64 = FALSE;
     return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+std::vector<DWORD> processes_named(const wchar_t* exe) {
+    std::vector<DWORD> ids;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return ids;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+        if (_wcsicmp(entry.szExeFile, exe) == 0) ids.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return ids;
 }
 
 }  // namespace vh::e2e

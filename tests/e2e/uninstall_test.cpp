@@ -7,7 +7,6 @@
 
 #include "tests/e2e/driver.h"
 
-#include <tlhelp32.h>
 
 namespace vh::e2e {
 namespace {
@@ -52,19 +51,6 @@ std::map<std::string, std::string> snapshot() {
     collect(start_menu_folder(), all);
     collect(decoy_dir, all);
     return all;
-}
-
-// How many processes of that program file name run now.
-int processes_named(const wchar_t* exe) {
-    int count = 0;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return 0;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
-        if (_wcsicmp(entry.szExeFile, exe) == 0) ++count;
-    CloseHandle(snapshot);
-    return count;
 }
 
 class UninstallTest : public ::testing::Test {
@@ -181,10 +167,10 @@ TEST_F(UninstallTest, TheBatchOutwaitsALongOpenWindowAndGivesUpOnlyOnAReadOnlyFi
             for (const auto start = std::chrono::steady_clock::now();
                  std::chrono::steady_clock::now() - start < 80s; ++looks) {
                 std::this_thread::sleep_for(500ms);
-                if (processes_named(L"ping.exe") > 0) ++pausing;
+                if (!processes_named(L"ping.exe").empty()) ++pausing;
                 ASSERT_TRUE(file_exists(batch)) << "the batch gave up after " << looks / 2 << " s";
             }
-            EXPECT_EQ(processes_named(L"cmd.exe"), 1) << "no interpreter runs the batch";
+            EXPECT_EQ(processes_named(L"cmd.exe").size(), 1u) << "no interpreter runs the batch";
             EXPECT_GE(pausing, looks / 2) << "the batch was seen pausing at " << pausing << " of "
                                           << looks << " looks";
         }
@@ -193,7 +179,7 @@ TEST_F(UninstallTest, TheBatchOutwaitsALongOpenWindowAndGivesUpOnlyOnAReadOnlyFi
         CloseHandle(held);
         EXPECT_TRUE(wait_until([] { return !file_exists(batch); }, 10s)) << "the batch stayed";
         EXPECT_EQ(file_exists(uninstaller), made_read_only);
-        EXPECT_TRUE(wait_until([] { return processes_named(L"cmd.exe") == 0; }, 5s))
+        EXPECT_TRUE(wait_until([] { return processes_named(L"cmd.exe").empty(); }, 5s))
             << "the command interpreter still runs";
         SetFileAttributesW(to_utf16(uninstaller).c_str(), FILE_ATTRIBUTE_NORMAL);
     }
