@@ -646,4 +646,13 @@ std::vector<DWORD> processes_named(const wchar_t* exe) {
     return ids;
 }
 
+void end_processes_named(const wchar_t* exe) {
+    for (const DWORD id : processes_named(exe))
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
+            TerminateProcess(process, 0);
+            WaitForSingleObject(process, 5000);
+            CloseHandle(process);
+        }
+}
+
 }  // namespace vh::e2e

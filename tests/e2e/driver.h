@@ -116,6 +116,8 @@ HWND wait_for_new_window(const std::set<HWND>& before, const std::string& mentio
 void end_process_of(HWND window);
 // The processes that run a program file of that name now.
 std::vector<DWORD> processes_named(const wchar_t* exe);
+// Ends them all and waits for each, at most 5 s.
+void end_processes_named(const wchar_t* exe);
 
 // The console's icon in the notification area: a yellow cursor on a navy
 // tile, at the taskbar's right end.

@@ -206,12 +206,7 @@ TEST_F(SilentDeployment, ASilentUpgradeClosesTheRunningConsoleAndStartsItAgain) 
     // The shell may start the console late, windowless still: none may
     // outlive the test and hold the program file the next one installs.
     close_windows_of_class("VarnholdeConsole");
-    for (const DWORD id : processes_named(L"Varnholde.exe"))
-        if (HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id)) {
-            TerminateProcess(process, 0);
-            WaitForSingleObject(process, 5000);
-            CloseHandle(process);
-        }
+    end_processes_named(L"Varnholde.exe");
 }
 
 TEST_F(SilentDeployment, ABrokenPackageOrAnUnknownSwitchChangesNothing) {

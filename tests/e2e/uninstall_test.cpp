@@ -56,6 +56,9 @@ std::map<std::string, std::string> snapshot() {
 class UninstallTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // A batch of an earlier test still waiting for its uninstaller
+        // would delete this test's, or hold the batch file it writes.
+        end_processes_named(L"cmd.exe");
         remove_tree(root);
         remove_tree(start_menu_folder());
         remove_tree(decoy_dir);
