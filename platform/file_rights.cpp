@@ -8,9 +8,10 @@ const char* sid_text(Trustee trustee) {
     switch (trustee) {
     case Trustee::system: return "SY";
     case Trustee::administrators: return "BA";
-    case Trustee::users: break;
+    case Trustee::users: return "BU";
+    case Trustee::creator_owner: break;
     }
-    return "BU";
+    return "CO";
 }
 
 // FILE_ALL_ACCESS; FILE_GENERIC_READ | FILE_GENERIC_EXECUTE; that and
@@ -20,18 +21,20 @@ const char* access_text(Access access) {
     case Access::full_control: return "FA";
     case Access::read_execute: return "0x1200a9";
     case Access::read_execute_write: return "0x1201bf";
-    case Access::modify: break;
+    case Access::modify: return "0x1301bf";
+    case Access::read_execute_add_files: break;
     }
-    return "0x1301bf";
+    return "0x1200ab";
 }
 
 const char* flags_text(Reach reach) {
     switch (reach) {
     case Reach::this_only: return "";
     case Reach::this_and_contents: return "OICI";
-    case Reach::contents_only: break;
+    case Reach::contents_only: return "OICIIO";
+    case Reach::files_only: break;
     }
-    return "OICIIO";
+    return "OIIO";
 }
 
 }  // namespace

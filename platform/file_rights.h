@@ -13,6 +13,7 @@ enum class Trustee {
     system,          // NT AUTHORITY\SYSTEM, S-1-5-18
     administrators,  // BUILTIN\Administrators, S-1-5-32-544
     users,           // BUILTIN\Users, S-1-5-32-545
+    creator_owner,   // CREATOR OWNER, S-1-3-0: in an inherited rule, whoever owns the new entry
 };
 
 // The standard sets of file rights, as icacls names them.
@@ -21,6 +22,7 @@ enum class Access {
     read_execute,        // RX: read, list, run
     read_execute_write,  // RX,W: also write data, attributes and add files; no delete
     modify,              // M: RX,W and delete
+    read_execute_add_files,  // RX and, for a folder, add files: no subfolders, attributes or delete
 };
 
 // For a folder: where a rule applies. A file has no contents.
@@ -28,6 +30,7 @@ enum class Reach {
     this_only,
     this_and_contents,  // the folder, and files and folders created in it: (OI)(CI)
     contents_only,      // only what is created in it: (OI)(CI)(IO)
+    files_only,         // only files created in it: (OI)(IO)
 };
 
 struct AccessRule {

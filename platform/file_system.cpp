@@ -12,6 +12,7 @@ std::uint32_t windows_error_code(FsError error) {
     case FsError::dir_not_empty: return 145;     // ERROR_DIR_NOT_EMPTY
     case FsError::already_exists: return 183;    // ERROR_ALREADY_EXISTS
     case FsError::invalid_name: return 123;      // ERROR_INVALID_NAME
+    case FsError::link: return 4395;             // ERROR_REPARSE_POINT_ENCOUNTERED
     case FsError::other: break;
     }
     return 0;

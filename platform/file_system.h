@@ -5,10 +5,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/file_rights.h"
+#include "platform/held_folder.h"
 
 namespace vh {
 
@@ -21,6 +23,9 @@ enum class FsError {
     dir_not_empty,
     already_exists,
     invalid_name,
+    // A link (junction, symbolic link) or a file with more than one name,
+    // where an elevated program neither follows nor writes in place.
+    link,
     other,
 };
 
@@ -31,6 +36,7 @@ constexpr std::uint32_t hidden = 0x02;
 constexpr std::uint32_t system = 0x04;
 constexpr std::uint32_t directory = 0x10;
 constexpr std::uint32_t archive = 0x20;
+constexpr std::uint32_t reparse_point = 0x400;  // a junction or a symbolic link
 }  // namespace attr
 
 // The Windows error code that each error stands for (0 for ok and other).
@@ -90,8 +96,20 @@ public:
     // file_not_found when there is no such file.
     virtual FsError rewrite_file(const std::string& path, const std::string& content) = 0;
     // Gives a file or folder the owner and the explicit rights described,
-    // replacing its own and inheriting nothing from its parent.
+    // replacing its own and inheriting nothing from its parent. The entry is
+    // opened without following a link: a link, or a file with more than one
+    // name, is refused with FsError::link and left as it is.
     virtual FsError set_rights(const std::string& path, const FileRights& rights) = 0;
+
+    // The handle-based layer of the elevated programs (platform/held_folder.h).
+    // Opens the root folder of a drive ("C:") and holds it; every folder
+    // below is reached from there through HeldFolder::hold.
+    virtual FsError hold_drive_root(const std::string& drive,
+                                    std::unique_ptr<HeldFolder>& root) = 0;
+    // Opens the log at path once, creating it when missing, without
+    // following a link: a link or a file with more than one name is refused
+    // with FsError::link, a folder with access_denied, and left as it is.
+    virtual FsError open_log(const std::string& path, std::unique_ptr<LogFile>& log) = 0;
 
     // The Windows error code behind a failure that the last operation gave:
     // the one Windows gave, where the implementation knows it, else the code
