@@ -151,6 +151,14 @@ public:
     friend class FakeHeldFolder;
     friend class FakeLogFile;
 
+protected:
+    // Each operation made through a held folder, with the path it reached
+    // (a journal of the operations overrides it).
+    virtual void noted(const char* operation, const std::string& path) {
+        (void)operation;
+        (void)path;
+    }
+
 private:
     struct Resolved {
         FsError error = FsError::ok;

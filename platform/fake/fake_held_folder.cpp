@@ -20,8 +20,9 @@ bool is_single_name(const std::string& name) {
 
 class FakeHeldFolder : public HeldFolder {
 public:
-    FakeHeldFolder(FakeFileSystem& fs, std::shared_ptr<FakeFileSystem::Node> node)
-        : fs_(fs), node_(std::move(node)), facts_(fs.facts_of(*node_)) {
+    FakeHeldFolder(FakeFileSystem& fs, std::shared_ptr<FakeFileSystem::Node> node,
+                   std::string path)
+        : fs_(fs), node_(std::move(node)), facts_(fs.facts_of(*node_)), path_(std::move(path)) {
         ++node_->holds;
     }
     ~FakeHeldFolder() override { --node_->holds; }
@@ -29,6 +30,7 @@ public:
     const EntryFacts& facts() const override { return facts_; }
 
     FsError list(std::vector<FolderEntry>& entries) override {
+        fs_.noted("list_entries", path_);
         FsError e = FsError::ok;
         if (!fs_.begin_operation(e)) return e;
         entries.clear();
@@ -42,22 +44,23 @@ public:
 
     FsError entry_facts(const std::string& name, EntryFacts& facts) override {
         std::shared_ptr<FakeFileSystem::Node> child;
-        if (FsError e = child_of(name, child); e != FsError::ok) return e;
+        if (FsError e = child_of("entry_facts", name, child); e != FsError::ok) return e;
         facts = fs_.facts_of(*child);
         return FsError::ok;
     }
 
     FsError hold(const std::string& name, std::unique_ptr<HeldFolder>& held) override {
         std::shared_ptr<FakeFileSystem::Node> child;
-        if (FsError e = child_of(name, child); e != FsError::ok) return e;
+        if (FsError e = child_of("hold", name, child); e != FsError::ok) return e;
         if (!child->is_dir()) return FsError::access_denied;  // ERROR_DIRECTORY
         if (child->holds) return FsError::sharing_violation;  // held without sharing
-        held = std::make_unique<FakeHeldFolder>(fs_, child);
+        held = std::make_unique<FakeHeldFolder>(fs_, child, path_ + "\\" + child->name);
         return FsError::ok;
     }
 
     FsError create(const std::string& name, const FileRights& rights,
                    std::unique_ptr<HeldFolder>& held) override {
+        fs_.noted("create_held", path_ + "\\" + name);
         FsError e = FsError::ok;
         if (!fs_.begin_operation(e)) return e;
         if (!is_single_name(name)) return FsError::invalid_name;
@@ -67,13 +70,13 @@ public:
         child->rights = rights;
         child->owner = fake_rights::account_of(rights.owner);
         node_->children[fold_case(name)] = child;
-        held = std::make_unique<FakeHeldFolder>(fs_, child);
+        held = std::make_unique<FakeHeldFolder>(fs_, child, path_ + "\\" + name);
         return FsError::ok;
     }
 
     FsError remove(const std::string& name) override {
         std::shared_ptr<FakeFileSystem::Node> child;
-        if (FsError e = child_of(name, child); e != FsError::ok) return e;
+        if (FsError e = child_of("remove_entry", name, child); e != FsError::ok) return e;
         if (child->is_dir() && !child->is_link() && !child->children.empty())
             return FsError::dir_not_empty;
         if (child->in_use || child->holds) return FsError::sharing_violation;
@@ -83,6 +86,7 @@ public:
     }
 
     FsError set_rights(const FileRights& rights) override {
+        fs_.noted("set_held_rights", path_);
         FsError e = FsError::ok;
         if (!fs_.begin_operation(e)) return e;
         node_->rights = rights;
@@ -92,7 +96,7 @@ public:
 
     FsError set_file_rights(const std::string& name, const FileRights& rights) override {
         std::shared_ptr<FakeFileSystem::Node> child;
-        if (FsError e = plain_file(name, child); e != FsError::ok) return e;
+        if (FsError e = plain_file("set_file_rights", name, child); e != FsError::ok) return e;
         child->rights = rights;
         child->owner = fake_rights::account_of(rights.owner);
         return FsError::ok;
@@ -100,7 +104,7 @@ public:
 
     FsError inherit_file_rights(const std::string& name) override {
         std::shared_ptr<FakeFileSystem::Node> child;
-        if (FsError e = plain_file(name, child); e != FsError::ok) return e;
+        if (FsError e = plain_file("inherit_file_rights", name, child); e != FsError::ok) return e;
         const auto fresh = fs_.new_entry(*node_, child->name, false, child->owner);
         child->rights.reset();
         child->inherited = fresh->inherited;
@@ -108,7 +112,9 @@ public:
     }
 
 private:
-    FsError child_of(const std::string& name, std::shared_ptr<FakeFileSystem::Node>& child) {
+    FsError child_of(const char* operation, const std::string& name,
+                     std::shared_ptr<FakeFileSystem::Node>& child) {
+        fs_.noted(operation, path_ + "\\" + name);
         FsError e = FsError::ok;
         if (!fs_.begin_operation(e)) return e;
         if (!is_single_name(name)) return FsError::invalid_name;
@@ -118,8 +124,9 @@ private:
         return FsError::ok;
     }
 
-    FsError plain_file(const std::string& name, std::shared_ptr<FakeFileSystem::Node>& child) {
-        if (FsError e = child_of(name, child); e != FsError::ok) return e;
+    FsError plain_file(const char* operation, const std::string& name,
+                       std::shared_ptr<FakeFileSystem::Node>& child) {
+        if (FsError e = child_of(operation, name, child); e != FsError::ok) return e;
         if (child->is_link() || child->links > 1) return FsError::link;
         return child->is_dir() ? FsError::access_denied : FsError::ok;
     }
@@ -127,6 +134,7 @@ private:
     FakeFileSystem& fs_;
     std::shared_ptr<FakeFileSystem::Node> node_;
     EntryFacts facts_;
+    const std::string path_;
 };
 
 class FakeLogFile : public LogFile {
@@ -150,7 +158,7 @@ FsError FakeFileSystem::hold_drive_root(const std::string& drive,
     if (!begin_operation(e)) return e;
     const auto found = drives_.find(fold_case(drive));
     if (found == drives_.end()) return FsError::path_not_found;
-    root = std::make_unique<FakeHeldFolder>(*this, found->second);
+    root = std::make_unique<FakeHeldFolder>(*this, found->second, found->second->name);
     return FsError::ok;
 }
 

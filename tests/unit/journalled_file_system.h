@@ -24,7 +24,8 @@ public:
     static bool only_looks(const std::string& operation) {
         return operation == "read_file" || operation == "list_files" ||
                operation == "get_attributes" || operation == "check_replaceable" ||
-               operation == "file_size";
+               operation == "file_size" || operation == "hold_drive_root" ||
+               operation == "hold" || operation == "entry_facts" || operation == "list_entries";
     }
 
     FsError read_file(const std::string& path, std::string& content) override {
@@ -91,6 +92,18 @@ public:
         note("set_rights", {path});
         return FakeFileSystem::set_rights(path, rights);
     }
+
+    FsError hold_drive_root(const std::string& drive, std::unique_ptr<HeldFolder>& root) override {
+        note("hold_drive_root", {drive});
+        return FakeFileSystem::hold_drive_root(drive, root);
+    }
+    FsError open_log(const std::string& path, std::unique_ptr<LogFile>& log) override {
+        note("open_log", {path});
+        return FakeFileSystem::open_log(path, log);
+    }
+
+protected:
+    void noted(const char* operation, const std::string& path) override { note(operation, {path}); }
 
 private:
     void note(const char* operation, std::vector<std::string> paths) {

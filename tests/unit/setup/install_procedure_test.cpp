@@ -342,52 +342,51 @@ void expect_stopped(Installer& installer, const std::string& named, const std::s
 }
 
 TEST(Installation, EachOperationAfterTheChecksThatFailsStopsTheInstallation) {
-    // File-system operation number (the three check listings come first) and
-    // the folder or file the report must name.
+    // File-system operation number, the folder or file the report must name
+    // and the progress steps finished before it. The 20 operations before
+    // the first of them only look: the three check listings, the tree's
+    // levels held, the settings file and the 14 destinations.
     const std::string menu = programs + "\\Varnholde";
-    const std::vector<std::pair<int, std::string>> operations = {
-        {4, root + "Skins\\"},
-        {5, root + "Alliases\\Dirs\\"},
-        {6, root + "Alliases\\Exe_files\\"},
-        {7, "C:\\Tessarimondale"},               // the rights of the folders
-        {12, root + "Alliases\\Dirs"},
-        {13, menu},
-        {14, "Data\\data1.ksr"},
-        {15, root + "Skins\\skin_ 1.jpg"},      // the download mark of the copy
-        {18, root + "Skins\\skin_ 3.jpg"},
-        {24, "Data\\data6.ksr"},
-        {25, root + "Skins\\skin_ 6.jpg"},
-        {26, root + "KSR_Icon.ico"},
-        {28, "Func.bin"},
-        {30, root + "us_param.par"},
-        {32, "Principal._x_"},
-        {34, root + "Uninstall.exe"},
-        {35, root + "Uninstall.exe"},
-        {36, menu + "\\Varnholde.lnk"},
-        {38, "Datalnk\\ReadMe"},
-        {40, menu + "\\Удаление Varnholde.lnk"},
-        {41, menu + "\\Удаление Varnholde.lnk"},
-        {42, root + "Varnholde.exe"},             // the rights of the files
-        {46, root + "us_param.par"},
-        {52, root + "Skins\\skin_ 6.jpg"},
-        {53, root + "Varnholde.exe"},             // their sizes
-        {63, root + "Skins\\skin_ 6.jpg"},
+    struct Case {
+        int operation;
+        std::string named;
+        size_t steps_before;
     };
-    // Before the first of them the settings file is looked at and the 14
-    // destinations are checked.
-    const int looks = 1 + 14;
-    for (const auto& [operation, named] : operations) {
-        SCOPED_TRACE(operation);
+    const std::vector<Case> cases = {
+        {21, "C:\\Tessarimondale", 0},  // each level made with its rights
+        {22, "C:\\Tessarimondale\\Varnholde", 0},
+        {23, root + "Alliases", 0},
+        {24, root + "Skins", 0},
+        {25, root + "Alliases\\Dirs", 1},
+        {26, root + "Alliases\\Exe_files", 2},
+        {27, menu, 3},
+        {28, root + "Skins\\skin_ 1.jpg", 4},  // what is at the destination
+        {29, "Data\\data1.ksr", 4},
+        {30, root + "Skins\\skin_ 1.jpg", 4},  // its attributes made normal
+        {31, root + "Skins\\skin_ 1.jpg", 4},  // the download mark of the copy
+        {37, root + "Skins\\skin_ 3.jpg", 4},
+        {51, root + "Skins\\skin_ 6.jpg", 4},
+        {53, "Ivel.bmp", 5},
+        {57, "Func.bin", 6},
+        {63, root + "us_param.par", 7},
+        {65, "Principal._x_", 8},
+        {71, root + "Uninstall.exe", 9},
+        {72, menu + "\\Varnholde.lnk", 10},
+        {75, "Datalnk\\ReadMe", 11},
+        {80, menu + "\\Удаление Varnholde.lnk", 12},
+        {81, root + "Varnholde.exe", 13},  // the rights of the files
+        {85, root + "us_param.par", 13},
+        {91, root + "Skins\\skin_ 6.jpg", 13},
+        {92, root + "Varnholde.exe", 13},  // their sizes
+        {102, root + "Skins\\skin_ 6.jpg", 13},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.operation);
         Installer installer;
-        installer.fs.fail_operation(operation + looks, FsError::access_denied);
-        // Each copy is two operations: the copy and the deletion of its mark.
-        const int steps_before = operation <= 13  ? std::min(operation, 7) - 4
-                                 : operation <= 25 ? 4
-                                 : operation <= 41 ? 5 + (operation - 26) / 2
-                                                   : 13;
-        expect_stopped(installer, named, "доступ запрещён");
+        installer.fs.fail_operation(c.operation, FsError::access_denied);
+        expect_stopped(installer, c.named, "доступ запрещён");
         // The progress value 0, then one value per finished step.
-        EXPECT_EQ(installer.view.progress.size(), 1u + steps_before);
+        EXPECT_EQ(installer.view.progress.size(), 1u + c.steps_before);
     }
 }
 
@@ -603,8 +602,10 @@ TEST(Installation, TheTreeGetsExplicitRightsThatOnlyLetUsersWriteSettingsAndAlia
     for (const bool earlier_tree : {false, true}) {
         SCOPED_TRACE(earlier_tree ? "over an earlier installation" : "a new installation");
         Installer installer;
-        const FileRights users_own{Trustee::users, {{Trustee::users, Access::full_control,
-                                                     Reach::this_and_contents}}};
+        // An older installation belongs to Administrators, whatever it let
+        // users do.
+        const FileRights users_own{Trustee::administrators,
+                                   {{Trustee::users, Access::full_control, Reach::this_and_contents}}};
         installer.fs.put_file("C:\\Tessarimondale\\notes.txt", "user");
         if (earlier_tree) {
             for (const auto& [name, destination] : installed_as) {
