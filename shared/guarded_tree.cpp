@@ -107,15 +107,23 @@ void GuardedTree::release(TreeLevel level) {
     at(level).held.reset();
 }
 
+void GuardedTree::release(const std::string& path) {
+    for (Level& level : levels_)
+        if (level.path == path) level.held.reset();
+}
+
 FsError GuardedTree::remove_alias_folder(TreeLevel level,
-                                         const std::function<void(const std::string&)>& on_file) {
+                                         const std::function<void(const std::string&)>& on_file,
+                                         std::string& failed) {
     Level& self = at(level);
+    failed = self.path;
     HeldFolder* parent = held(parent_of(level));
     if (!parent) return FsError::ok;
     if (self.held) {
-        const FsError e = empty_held_folder(*self.held, self.path, 8, on_file);
+        const FsError e = empty_held_folder(*self.held, self.path, 8, on_file, failed);
         if (e != FsError::ok) return e;
         self.held.reset();
+        failed = self.path;
     } else if (!self.link) {
         return FsError::ok;  // missing
     }
@@ -125,11 +133,14 @@ FsError GuardedTree::remove_alias_folder(TreeLevel level,
 }
 
 FsError empty_held_folder(HeldFolder& folder, const std::string& path, int depth,
-                          const std::function<void(const std::string&)>& on_file) {
+                          const std::function<void(const std::string&)>& on_file,
+                          std::string& failed) {
     std::vector<FolderEntry> entries;
+    failed = path;
     if (FsError e = folder.list(entries); e != FsError::ok) return e;
     for (const FolderEntry& entry : entries) {
         const std::string entry_path = path + "\\" + entry.name;
+        failed = entry_path;
         const bool subfolder = (entry.attributes & attr::directory) &&
                                !(entry.attributes & attr::reparse_point);
         if (subfolder) {
@@ -138,10 +149,11 @@ FsError empty_held_folder(HeldFolder& folder, const std::string& path, int depth
             if (FsError e = folder.hold(entry.name, child); e != FsError::ok) return e;
             // Opened without following: a link made in between is not emptied.
             if (!(child->facts().attributes & attr::reparse_point))
-                if (FsError e = empty_held_folder(*child, entry_path, depth - 1, on_file);
+                if (FsError e = empty_held_folder(*child, entry_path, depth - 1, on_file, failed);
                     e != FsError::ok)
                     return e;
-            child.reset();  // held without delete sharing: let go before removing
+            child.reset();
+            failed = entry_path;  // held without delete sharing: let go before removing
         } else {
             on_file(entry_path);
         }

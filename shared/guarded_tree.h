@@ -58,9 +58,13 @@ public:
     // The uninstaller: removes an alias folder with everything in it,
     // through handles, a link inside as a link; each file named to
     // on_file first. Missing is done.
-    FsError remove_alias_folder(TreeLevel level, const std::function<void(const std::string&)>& on_file);
+    // failed: what could not be removed.
+    FsError remove_alias_folder(TreeLevel level,
+                                const std::function<void(const std::string&)>& on_file,
+                                std::string& failed);
     // Lets go of a level (before its parent removes it by path).
     void release(TreeLevel level);
+    void release(const std::string& path);
 
 private:
     struct Level {
@@ -84,6 +88,7 @@ private:
 // following, subfolders held and emptied in turn (at most depth levels),
 // then removed. on_file hears each path first.
 FsError empty_held_folder(HeldFolder& folder, const std::string& path, int depth,
-                          const std::function<void(const std::string&)>& on_file);
+                          const std::function<void(const std::string&)>& on_file,
+                          std::string& failed);
 
 }  // namespace vh

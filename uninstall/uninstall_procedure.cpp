@@ -7,6 +7,7 @@
 #include "platform/names.h"
 #include "platform/text_codec.h"
 #include "shared/console_close.h"
+#include "shared/guarded_tree.h"
 #include "shared/product.h"
 #include "shared/registry_strings.h"
 #include "shared/start_menu.h"
@@ -28,13 +29,17 @@ struct Stage {
     // A folder that may be the user's own: only the installer's shortcuts
     // are deleted, and the folder is removed only when that empties it.
     bool only_shortcuts = false;
+    // One of the alias folders, which every user may write: emptied and
+    // removed through its held handle, never through a link.
+    std::optional<TreeLevel> alias_folder = std::nullopt;
 };
 
 std::vector<Stage> product_stages() {
     using namespace product;
     return {
-        {folder_alias_dir, folder_alias_dir, true, false, false},
-        {program_alias_dir, program_alias_dir, true, false, false},
+        {folder_alias_dir, folder_alias_dir, true, false, false, false, TreeLevel::folder_aliases},
+        {program_alias_dir, program_alias_dir, true, false, false, false,
+         TreeLevel::program_aliases},
         {"", aliases_dir, true, false, false},
         {skins_dir, skins_dir, true, false, false},
         {install_dir, "", true, true, false},
@@ -45,8 +50,7 @@ std::vector<Stage> product_stages() {
 // registry first, then the shell. Without either, the installer put the
 // shortcuts into "\Varnholde" on the current drive, which may well be a
 // folder of the user's.
-Stage start_menu_stage(Registry& registry, ShellFolders* shell) {
-    const std::string programs = common_programs_folder(registry, shell);
+Stage start_menu_stage(const std::string& programs) {
     const std::string folder = programs + product::start_menu_folder;
     return {folder, folder, false, false, true, programs.empty()};
 }
@@ -128,11 +132,12 @@ bool is_missing(FsError error) {
 
 class Procedure {
 public:
-    Procedure(const UninstallSystem& system, UninstallView& view) : sys_(system), view_(view) {}
+    Procedure(const UninstallSystem& system, UninstallView& view)
+        : sys_(system), view_(view), tree_(system.fs) {}
 
     UninstallOutcome run() {
         begin();
-        if (!close_console() || !check_deletable()) {
+        if (!close_console() || !open_tree() || !check_deletable()) {
             restart_closed_consoles();
             return UninstallOutcome::refused;
         }
@@ -140,7 +145,7 @@ public:
             if (!run_stage(stage)) return UninstallOutcome::stopped;
         if (!remove_autostart()) return UninstallOutcome::stopped;
         if (!remove_apps_entry()) return UninstallOutcome::stopped;
-        if (!run_stage(start_menu_stage(sys_.registry, sys_.shell)))
+        if (!run_stage(start_menu_stage(programs_)))
             return UninstallOutcome::stopped;
         if (!write_and_start_batch()) return UninstallOutcome::stopped;
         finish();
@@ -198,6 +203,64 @@ private:
         return files;
     }
 
+    // The tree's levels are held while they are emptied, each opened without
+    // following a link: a link in an alias folder's place is removed as a
+    // link; anywhere else, or a level a user made, nothing is deleted.
+    bool open_tree() {
+        const TreeFault fault = tree_.open();
+        if (!fault) return true;
+        std::string why;
+        switch (fault.kind) {
+        case LevelFault::link: why = " — не папка, а ссылка на другое место; удалите эту ссылку"; break;
+        case LevelFault::foreign_owner:
+            why = " создана не администратором, ей нельзя доверять; удалите её вручную";
+            break;
+        case LevelFault::not_a_folder: why = " — не папка, а файл"; break;
+        default: why = reason(fault.error); break;
+        }
+        return stop("ничего не удалено: папка " + fault.folder + why, sys_.fs.windows_error(fault.error));
+    }
+
+    // What an alias folder holds, listed through its handle: every file in
+    // it is checked as those of the other folders; links and subfolders are
+    // removed without following them, so they cannot stop the run.
+    bool check_alias_folder(const Stage& stage) {
+        HeldFolder* folder = tree_.held(*stage.alias_folder);
+        if (!folder) return true;  // missing, or a link that goes as a link
+        std::vector<FolderEntry> entries;
+        if (FsError e = folder->list(entries); e != FsError::ok)
+            return stop_on(e, "не удалось прочитать папку " + stage.listed);
+        for (const FolderEntry& entry : entries) {
+            if (entry.attributes & (attr::directory | attr::reparse_point)) continue;
+            const std::string path = join(stage.listed, entry.name);
+            const FsError e = sys_.fs.check_replaceable(path);
+            if (e == FsError::ok || is_missing(e) ||
+                (e == FsError::access_denied && (entry.attributes & (attr::hidden | attr::system)) &&
+                 !(entry.attributes & attr::read_only)))
+                continue;  // hidden and system files go through the handle
+            return stop("не удалось удалить файл " + path + refusal_reason(path, e),
+                        sys_.fs.windows_error(e));
+        }
+        return true;
+    }
+
+    // The Start menu's shortcuts are deleted last: one that cannot be
+    // deleted would stop the run with the product half removed.
+    bool check_shortcuts() {
+        programs_ = common_programs_folder(sys_.registry, sys_.shell);
+        const std::string& folder = programs_;
+        if (folder.empty()) return true;
+        for (const char* name : product::shortcut_names) {
+            const std::string path =
+                join(folder + product::start_menu_folder, name + std::string(product::shortcut_extension));
+            const FsError e = sys_.fs.check_replaceable(path);
+            if (e == FsError::ok || is_missing(e)) continue;
+            return stop("не удалось удалить файл " + path + refusal_reason(path, e),
+                        sys_.fs.windows_error(e));
+        }
+        return true;
+    }
+
     // Every file the stages will delete must be deletable now, before the
     // first goes: a console of another user session still holds its
     // program, and stopping half-way would leave neither the product nor
@@ -205,6 +268,10 @@ private:
     bool check_deletable() {
         for (const Stage& stage : product_stages()) {
             if (stage.listed.empty()) continue;
+            if (stage.alias_folder) {
+                if (!check_alias_folder(stage)) return false;
+                continue;
+            }
             std::vector<std::string> names;
             const FsError listed = sys_.fs.list_files(stage.listed, names);
             if (is_missing(listed)) continue;
@@ -219,7 +286,7 @@ private:
                             sys_.fs.windows_error(e));
             }
         }
-        return true;
+        return check_shortcuts();
     }
 
     // With the console's file gone, Windows would try to start it at every
@@ -241,6 +308,7 @@ private:
     }
 
     bool run_stage(const Stage& stage) {
+        if (stage.alias_folder) return remove_alias_folder(stage);
         // A directory already gone (an earlier run removed it) is a stage
         // done, so a second run can finish what a stopped one began.
         if (directory_missing(stage.listed.empty() ? stage.removed : stage.listed))
@@ -249,9 +317,25 @@ private:
         if (!stage.listed.empty() && !delete_files(stage)) return false;
         if (!stage.removed.empty()) {
             if (stage.shows_text) view_.set_message(uninstall_text::removing + stage.removed);
+            tree_.release(stage.removed);  // held without delete sharing until now
             if (FsError e = sys_.fs.remove_directory(stage.removed); e != FsError::ok)
                 return stop_on(e, "не удалось удалить папку " + stage.removed);
         }
+        return advance(stage);
+    }
+
+    bool remove_alias_folder(const Stage& stage) {
+        if (!tree_.held(*stage.alias_folder) && !tree_.is_link(*stage.alias_folder))
+            return advance(stage);  // gone already: an earlier run removed it
+        std::string failed;
+        const FsError e = tree_.remove_alias_folder(
+            *stage.alias_folder,
+            [this](const std::string& path) { view_.set_message(uninstall_text::removing + path); },
+            failed);
+        if (e != FsError::ok)
+            return stop_on(e, (failed == stage.removed ? "не удалось удалить папку "
+                                                       : "не удалось удалить ") + failed);
+        view_.set_message(uninstall_text::removing + stage.removed);
         return advance(stage);
     }
 
@@ -340,6 +424,8 @@ private:
 
     const UninstallSystem& sys_;
     UninstallView& view_;
+    GuardedTree tree_;
+    std::string programs_;  // the Start menu's Programs folder, looked up once
     ClosedConsoles closed_;
 };
 
