@@ -34,8 +34,10 @@ public:
         FsError e = FsError::ok;
         if (!fs_.begin_operation(e)) return e;
         entries.clear();
+        // A hard link's node is shared: its own name here is its key.
         for (const auto& [key, child] : node_->children)
-            entries.push_back({child->name, fs_.facts_of(*child).attributes});
+            entries.push_back({fold_case(child->name) == key ? child->name : key,
+                               fs_.facts_of(*child).attributes});
         std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
             return name_less(a.name, b.name);
         });
