@@ -49,6 +49,8 @@ public:
     // A step the window does not show (a console started again after the
     // success text), for a log to keep.
     virtual void note(const std::string& text) { (void)text; }
+    // The log asked for could not be written: said after the run's own text.
+    virtual void show_log_refusal(const std::string& text) { (void)text; }
 };
 
 enum class InstallResult {

@@ -30,9 +30,13 @@ int run_logged(InstallerView& view, StepLog* log,
                const std::function<InstallResult(InstallerView&)>& install) {
     if (!log) return setup_exit_code(install(view));
     LoggingInstallerView logged(view, *log);
-    const int code = setup_exit_code(install(logged));
+    int code = setup_exit_code(install(logged));
+    // The work went on without its log: whoever asked for it is told, by the
+    // window and, where nothing else failed, by the exit code.
     log->line("Код завершения: " + std::to_string(code));
-    return code;
+    if (log->written()) return code;
+    view.show_log_refusal(log_refusal_text(*log));
+    return code == exit_code::done ? exit_code::log_not_written : code;
 }
 
 int setup_exit_code(InstallResult result) {

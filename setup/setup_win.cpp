@@ -95,6 +95,7 @@ public:
     void set_main_enabled(bool enabled) override { EnableWindow(window_, enabled); }
     void show_error_dialog(const std::string& message) override;
     void show_failure(const std::string& message, std::uint32_t windows_error) override;
+    void show_log_refusal(const std::string& text) override;
     void beep() override { MessageBeep(MB_OK); }
 
 private:
@@ -238,6 +239,11 @@ void SetupWindow::on_exit() {
 
 void SetupWindow::show_failure(const std::string& message, std::uint32_t) {
     set_text(status_label_, message);
+    make_room_below_status();
+}
+
+void SetupWindow::show_log_refusal(const std::string& text) {
+    set_text(status_label_, window_text(status_label_) + "\r\n" + text);
     make_room_below_status();
 }
 

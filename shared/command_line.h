@@ -33,6 +33,7 @@ inline constexpr int package_incomplete = 1;  // nothing changed
 inline constexpr int check_failed = 2;        // a check before changing anything failed
 inline constexpr int failed_part_way = 3;     // stopped after changing something
 inline constexpr int bad_switch = 4;          // refused command line, nothing done
+inline constexpr int log_not_written = 5;     // done, but the log asked for was not written
 }  // namespace exit_code
 
 }  // namespace vh

@@ -35,10 +35,26 @@ void StepLog::failure(const std::string& text, std::uint32_t windows_error) {
     line(entry);
 }
 
-// The whole log each time: a file that could not be written at first (a
+// The whole log each time: a file that could not be opened at first (a
 // folder not there yet, a file held open) gets every line once it can be.
 void StepLog::write() {
-    written_ = fs_.write_file(path_, content_) == FsError::ok;
+    if (!file_) refusal_ = fs_.open_log(path_, file_);
+    if (file_) refusal_ = file_->write_all(content_);
+    written_ = file_ && refusal_ == FsError::ok;
+}
+
+std::string log_refusal_text(const StepLog& log) {
+    std::string why;
+    switch (log.refusal()) {
+    case FsError::link:
+        why = "это ссылка на другой файл; укажите файл в папке, куда пишут только администраторы";
+        break;
+    case FsError::access_denied: why = "на этом месте папка или нет доступа"; break;
+    case FsError::path_not_found: why = "папка не существует"; break;
+    case FsError::sharing_violation: why = "файл занят другой программой"; break;
+    default: why = "ошибка файловой системы"; break;
+    }
+    return "Журнал не записан: " + log.path() + " (" + why + ").";
 }
 
 }  // namespace vh

@@ -35,6 +35,8 @@ public:
         (void)windows_error;
         set_message(message);
     }
+    // The log asked for could not be written: said after the run's own text.
+    virtual void show_log_refusal(const std::string& text) { (void)text; }
 };
 
 struct UninstallSystem {

@@ -18,9 +18,13 @@ int run_logged(UninstallView& view, StepLog* log,
                const std::function<UninstallOutcome(UninstallView&)>& uninstall) {
     if (!log) return uninstall_exit_code(uninstall(view));
     LoggingUninstallView logged(view, *log);
-    const int code = uninstall_exit_code(uninstall(logged));
+    int code = uninstall_exit_code(uninstall(logged));
+    // The work went on without its log: whoever asked for it is told, by the
+    // window and, where nothing else failed, by the exit code.
     log->line("Код завершения: " + std::to_string(code));
-    return code;
+    if (log->written()) return code;
+    view.show_log_refusal(log_refusal_text(*log));
+    return code == exit_code::done ? exit_code::log_not_written : code;
 }
 
 int uninstall_exit_code(UninstallOutcome outcome) {

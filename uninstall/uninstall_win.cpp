@@ -86,6 +86,9 @@ public:
 
     void set_question_buttons_visible(bool visible) override;
     void set_message(const std::string& text) override;
+    void show_log_refusal(const std::string& text) override {
+        set_message(window_text(message_label_) + "\r\n" + text);
+    }
     void set_message_size(float points) override;
     void set_progress_visible(bool visible) override;
     float progress() override { return progress_; }

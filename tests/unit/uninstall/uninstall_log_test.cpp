@@ -2,9 +2,12 @@
 // names each removal and the one that stopped it, with Windows' code.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/fake/fake_file_system.h"
 #include "platform/fake/fake_registry.h"
 #include "platform/fake/fake_system.h"
+#include "shared/command_line.h"
 #include "uninstall/uninstall_views.h"
 
 namespace vh {
@@ -68,6 +71,61 @@ TEST(LoggedUninstall, EachOutcomeHasItsExitCodeAndTheLogSaysWhereAndWhy) {
         EXPECT_TRUE(text.ends_with(c.last_lines)) << c.name << ":\n" << text;
         EXPECT_EQ(text.find("T  Удаление: " + skin + "\r\n") != std::string::npos, c.skin_gone)
             << c.name << ":\n" << text;
+    }
+}
+
+}  // namespace
+}  // namespace vh
+
+namespace vh {
+namespace {
+
+// A log path where a user prepared something is never written: the work
+// goes on, the window says so, and a run that did everything else ends with
+// its own code. Nothing the path leads to changes.
+TEST(UninstallLog, ALogPathThatIsALinkOrAFolderIsNotWrittenAndTheExitCodeSaysSo) {
+    struct Case {
+        const char* name;
+        std::function<void(FakeFileSystem&)> prepare;
+        std::string why;
+    };
+    const std::string log_path = "C:\\Windows\\Temp\\u.log";
+    const Case cases[] = {
+        {"a hard link to a system file",
+         [&](FakeFileSystem& fs) {
+             ASSERT_EQ(fs.user_hard_link("mallory", log_path, "C:\\Windows\\win.ini"), FsError::ok);
+         },
+         "ссылка на другой файл"},
+        {"a symbolic link", [&](FakeFileSystem& fs) {
+             ASSERT_EQ(fs.user_make_link("mallory", log_path, "C:\\Windows\\System32"), FsError::ok);
+         },
+         "ссылка на другой файл"},
+        {"a folder", [&](FakeFileSystem& fs) { fs.put_directory(log_path + "\\"); }, "папка"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeFileSystem fs, log_fs;
+        FakeRegistry registry;
+        FakeProcessStarter processes;
+        log_fs.put_file("C:\\Windows\\win.ini", "[fonts]\r\n");
+        log_fs.put_directory("C:\\Windows\\Temp\\");
+        log_fs.put_directory("C:\\Windows\\System32\\");
+        c.prepare(log_fs);
+        const auto before = log_fs.snapshot();
+        fs.put_file(root + "\\Uninstall.exe", "MZ");
+        const UninstallSystem system{fs, registry, processes, root, "Uninstall.exe", "cmd.exe"};
+        struct View : SilentUninstallView {
+            void show_log_refusal(const std::string& text) override { told = text; }
+            std::string told;
+        } view;
+        StepLog log(log_fs, log_path, [] { return "T"; });
+        const int code =
+            run_logged(view, &log, [&](UninstallView& v) { return run_uninstall(system, v); });
+        EXPECT_EQ(code, exit_code::log_not_written);
+        EXPECT_NE(view.told.find(log_path), std::string::npos) << view.told;
+        EXPECT_NE(view.told.find(c.why), std::string::npos) << view.told;
+        EXPECT_EQ(log_fs.snapshot(), before);
+        EXPECT_EQ(processes.started.size(), 1u);  // the removal itself went through
     }
 }
 
