@@ -274,9 +274,32 @@ private:
             const TreeFolder& folder = tree_folders[i];
             const std::string& path = tree_.path(folder.level);
             if (folder.shown) view_.set_status_text(folder_prefix + path + "\\");
+            const bool existed = tree_.held(folder.level) != nullptr;
             if (FsError e = tree_.secure(folder.level, rights_for(rights, path)); e != FsError::ok)
                 return fail_folder(path, e);
+            if (existed && !reinherit_aliases(folder.level)) return false;
             if (folder.shown) step();
+        }
+        return true;
+    }
+
+    // Alias files made under an older installation's rights, which let every
+    // user change them, take only what the folder now gives: their authors
+    // keep them, the others may read and run them. Links and files with
+    // other names are left as they are: never re-righted in place.
+    bool reinherit_aliases(TreeLevel level) {
+        if (level != TreeLevel::program_aliases && level != TreeLevel::folder_aliases) return true;
+        HeldFolder* folder = tree_.held(level);
+        std::vector<FolderEntry> entries;
+        if (FsError e = folder->list(entries); e != FsError::ok)
+            return fail_folder(tree_.path(level), e);
+        for (const FolderEntry& entry : entries) {
+            if (entry.attributes & (attr::directory | attr::reparse_point)) continue;
+            const FsError e = folder->inherit_file_rights(entry.name);
+            if (e != FsError::ok && e != FsError::link && e != FsError::file_not_found)
+                return fail("Не удалось установить права доступа к " + tree_.path(level) + "\\" +
+                                entry.name + " (" + failure_reason(e) + aborted,
+                            fs_.windows_error(e));
         }
         return true;
     }

@@ -22,14 +22,17 @@ FileRights closed_folder_rights() {
              {users, read_execute, this_and_contents}}};
 }
 
-// Users add alias files and change and delete them, but the folder itself
-// they may only read and add to.
+// Every user lists the folder, reads and runs every alias and adds his own;
+// only an alias's author (its owner, through CREATOR OWNER, as Windows does
+// for what users create under C:\) changes or deletes it; the folder itself
+// only administrators change.
 FileRights alias_folder_rights() {
     return {administrators,
             {{system, full_control, this_and_contents},
              {administrators, full_control, this_and_contents},
-             {users, read_execute_write, this_only},
-             {users, modify, contents_only}}};
+             {users, read_execute_add_files, this_only},
+             {users, read_execute, files_only},
+             {creator_owner, modify, files_only}}};
 }
 
 FileRights closed_file_rights() {

@@ -2,8 +2,8 @@
 // every part of it and SYSTEM and Administrators have full control; users
 // may read and run it, and change only what the console of every user
 // writes: the settings file (written over in place, never deleted) and the
-// alias folders, where they add, change and delete alias files but cannot
-// remove the folders themselves. Nothing is inherited from above the tree,
+// alias folders, where each adds alias files and changes and deletes his
+// own, but cannot change the folders themselves. Nothing is inherited from above the tree,
 // so rights given to users on C:\ never reach it.
 #pragma once
 

@@ -33,6 +33,7 @@ public:
         fs_.noted("list_entries", path_);
         FsError e = FsError::ok;
         if (!fs_.begin_operation(e)) return e;
+        if (node_->is_link()) return FsError::link;  // the link itself lists nothing
         entries.clear();
         // A hard link's node is shared: its own name here is its key.
         for (const auto& [key, child] : node_->children)
@@ -54,8 +55,8 @@ public:
     FsError hold(const std::string& name, std::unique_ptr<HeldFolder>& held) override {
         std::shared_ptr<FakeFileSystem::Node> child;
         if (FsError e = child_of("hold", name, child); e != FsError::ok) return e;
+        // Held with read and write sharing: a second hold is let in.
         if (!child->is_dir()) return FsError::access_denied;  // ERROR_DIRECTORY
-        if (child->holds) return FsError::sharing_violation;  // held without sharing
         held = std::make_unique<FakeHeldFolder>(fs_, child, path_ + "\\" + child->name);
         return FsError::ok;
     }
@@ -79,9 +80,10 @@ public:
     FsError remove(const std::string& name) override {
         std::shared_ptr<FakeFileSystem::Node> child;
         if (FsError e = child_of("remove_entry", name, child); e != FsError::ok) return e;
+        // Opened for deletion first: a held entry refuses before its contents count.
+        if (child->in_use || child->holds) return FsError::sharing_violation;
         if (child->is_dir() && !child->is_link() && !child->children.empty())
             return FsError::dir_not_empty;
-        if (child->in_use || child->holds) return FsError::sharing_violation;
         --child->links;
         node_->children.erase(fold_case(name));
         return FsError::ok;

@@ -588,7 +588,8 @@ TEST(Installation, TheTreeGetsExplicitRightsThatOnlyLetUsersWriteSettingsAndAlia
     const std::string closed_folder =
         "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
     const std::string alias_folder =
-        "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;;0x1201bf;;;BU)(A;OICIIO;0x1301bf;;;BU)";
+        "O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;;0x1200ab;;;BU)(A;OIIO;0x1200a9;;;BU)"
+        "(A;OIIO;0x1301bf;;;CO)";
     const std::string closed_file = "O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1200a9;;;BU)";
     const std::string settings = "O:BAD:P(A;;FA;;;SY)(A;;FA;;;BA)(A;;0x1201bf;;;BU)";
     const std::map<std::string, std::string> expected = {
