@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/fake/fake_rights.h"
 #include "platform/names.h"
 #include "platform/text_codec.h"
 
@@ -39,9 +40,16 @@ FakeFileSystem::FakeFileSystem() {
 void FakeFileSystem::add_drive(char letter) {
     const std::string key{fold_case(letter), ':'};
     if (drives_.count(key)) return;
-    auto root = std::make_unique<Node>();
+    auto root = std::make_shared<Node>();
     root->name = key;
     root->attributes = attr::directory;
+    // A system drive's root as Windows sets it up: signed-in users may add
+    // folders, and change and delete whatever is created below.
+    root->owner = "TI";
+    using namespace fake_rights;
+    root->inherited = {{"SY", all, true, true}, {"BA", all, true, true},
+                       {"BU", read, true, true}, {"AU", add_folder, false, false},
+                       {"AU", read | write | add_folder | remove, true, true, true}};
     drives_[key] = std::move(root);
 }
 
@@ -89,17 +97,36 @@ FakeFileSystem::Resolved FakeFileSystem::resolve(const std::string& raw) const {
     return r;
 }
 
-FakeFileSystem::Node* FakeFileSystem::find(const std::vector<std::string>& parts) const {
-    auto d = drives_.find(parts.front());
-    if (d == drives_.end()) return nullptr;
-    Node* node = d->second.get();
-    for (size_t i = 1; i < parts.size(); ++i) {
-        if (!node->is_dir()) return nullptr;
-        auto c = node->children.find(fold_case(parts[i]));
-        if (c == node->children.end()) return nullptr;
-        node = c->second.get();
+FakeFileSystem::Node* FakeFileSystem::find(const std::vector<std::string>& parts,
+                                           bool follow_last) const {
+    return find_shared(parts, follow_last).get();
+}
+
+// As Windows resolves a path: a junction or symbolic link on the way leads
+// to its target, and the rest of the path goes on from there.
+std::shared_ptr<FakeFileSystem::Node> FakeFileSystem::find_shared(
+    const std::vector<std::string>& start, bool follow_last) const {
+    std::vector<std::string> parts = start;
+    for (int jumps = 0; jumps < 32; ++jumps) {
+        auto d = drives_.find(parts.front());
+        if (d == drives_.end()) return nullptr;
+        std::shared_ptr<Node> node = d->second;
+        size_t i = 1;
+        for (; i < parts.size(); ++i) {
+            if (!node->is_dir() || node->is_link()) return nullptr;
+            auto c = node->children.find(fold_case(parts[i]));
+            if (c == node->children.end()) return nullptr;
+            node = c->second;
+            if (node->is_link() && (i + 1 < parts.size() || follow_last)) break;
+        }
+        if (i == parts.size()) return node;
+        Resolved target = resolve(node->link_target);
+        if (target.error != FsError::ok) return nullptr;
+        target.parts.insert(target.parts.end(), parts.begin() + static_cast<long>(i) + 1,
+                            parts.end());
+        parts = std::move(target.parts);
     }
-    return node;
+    return nullptr;  // a loop of links
 }
 
 FakeFileSystem::Node* FakeFileSystem::parent_of(const std::vector<std::string>& parts,
@@ -118,12 +145,22 @@ FakeFileSystem::Node* FakeFileSystem::parent_of(const std::vector<std::string>& 
 
 bool FakeFileSystem::begin_operation(FsError& error) {
     ++operations_;
+    if (act_at_ != 0 && operations_ == act_at_) {
+        act_at_ = 0;
+        const std::function<void()> action = std::move(action_);
+        action();
+    }
     if (fail_at_ != 0 && operations_ == fail_at_) {
         fail_at_ = 0;
         error = fail_error_;
         return false;
     }
     return true;
+}
+
+void FakeFileSystem::act_before_operation(int n, std::function<void()> action) {
+    act_at_ = n == 0 ? 0 : operations_ + n;
+    action_ = std::move(action);
 }
 
 void FakeFileSystem::fail_operation(int n, FsError error) {
@@ -157,16 +194,17 @@ FsError FakeFileSystem::write_file(const std::string& path, const std::string& c
         // Replacing a hidden or system file without asking for those
         // attributes is refused by Windows, like a read-only one.
         if (node->is_dir() ||
-            (node->attributes & (attr::read_only | attr::hidden | attr::system)))
+            (node->attributes & (attr::read_only | attr::hidden | attr::system)) ||
+            !allowed(caller_, parent, *node, fake_rights::write))
             return FsError::access_denied;
         if (node->in_use) return FsError::sharing_violation;
         node->content = content;
         node->attributes |= attr::archive;
         return FsError::ok;
     }
-    if (parent->closed_to_new_entries) return FsError::access_denied;
-    auto created = std::make_unique<Node>();
-    created->name = r.parts.back();
+    if (parent->closed_to_new_entries || !allowed(caller_, nullptr, *parent, fake_rights::write))
+        return FsError::access_denied;
+    auto created = new_entry(*parent, r.parts.back(), false, caller_);
     created->content = content;
     parent->children[fold_case(r.parts.back())] = std::move(created);
     return FsError::ok;
@@ -180,9 +218,10 @@ FsError FakeFileSystem::move_file_replacing(const std::string& from, const std::
     if (rt.error != FsError::ok) return rt.error;
     Node* from_parent = parent_of(rf.parts, e);
     if (!from_parent) return e;
-    Node* source = find(rf.parts);
+    Node* source = find(rf.parts, false);
     if (!source) return FsError::file_not_found;
-    if (source->in_use) return FsError::sharing_violation;
+    if (source->in_use || source->holds) return FsError::sharing_violation;
+    if (!allowed(caller_, from_parent, *source, fake_rights::remove)) return FsError::access_denied;
     Node* to_parent = parent_of(rt.parts, e);
     if (!to_parent) return e;
     if (to_parent->closed_to_new_entries) return FsError::access_denied;
@@ -199,25 +238,30 @@ FsError FakeFileSystem::move_file_replacing(const std::string& from, const std::
     return FsError::ok;
 }
 
-FsError FakeFileSystem::existing_entry(const std::string& path, Existing& entry) {
+FsError FakeFileSystem::existing_entry(const std::string& path, Existing& entry,
+                                       bool follow_last) {
     FsError e = FsError::ok;
     if (!begin_operation(e)) return e;
     Resolved r = resolve(path);
     if (r.error != FsError::ok) return r.error;
     entry.parent = parent_of(r.parts, e);
     if (!entry.parent) return e;
-    entry.node = find(r.parts);
+    entry.node = find(r.parts, follow_last);
     if (!entry.node) return FsError::file_not_found;
     entry.key = fold_case(r.parts.back());
     return FsError::ok;
 }
 
+// A symbolic link goes as the link; a hard link as one name of its file.
 FsError FakeFileSystem::delete_file(const std::string& path) {
     Existing entry;
-    if (FsError e = existing_entry(path, entry); e != FsError::ok) return e;
-    const Node& node = *entry.node;
-    if (node.is_dir() || (node.attributes & attr::read_only)) return FsError::access_denied;
-    if (node.in_use) return FsError::sharing_violation;
+    if (FsError e = existing_entry(path, entry, false); e != FsError::ok) return e;
+    Node& node = *entry.node;
+    if (node.is_dir() || (node.attributes & attr::read_only) ||
+        !allowed(caller_, entry.parent, node, fake_rights::remove))
+        return FsError::access_denied;
+    if (node.in_use || node.holds) return FsError::sharing_violation;
+    --node.links;
     entry.parent->children.erase(entry.key);
     return FsError::ok;
 }
@@ -255,8 +299,7 @@ FsError FakeFileSystem::copy_file(const std::string& from, const std::string& to
         return FsError::ok;
     }
     if (to_parent->closed_to_new_entries) return FsError::access_denied;
-    auto created = std::make_unique<Node>();
-    created->name = rt.parts.back();
+    auto created = new_entry(*to_parent, rt.parts.back(), false, caller_);
     created->content = source->content;
     created->streams = source->streams;
     created->attributes = source->attributes | attr::archive;
@@ -316,11 +359,10 @@ FsError FakeFileSystem::create_directory(const std::string& path) {
     if (find(r.parts)) return FsError::already_exists;
     Node* parent = parent_of(r.parts, e);
     if (!parent) return e;
-    if (parent->closed_to_new_entries) return FsError::access_denied;
-    auto created = std::make_unique<Node>();
-    created->name = r.parts.back();
-    created->attributes = attr::directory;
-    parent->children[fold_case(r.parts.back())] = std::move(created);
+    if (parent->closed_to_new_entries ||
+        !allowed(caller_, nullptr, *parent, fake_rights::add_folder))
+        return FsError::access_denied;
+    parent->children[fold_case(r.parts.back())] = new_entry(*parent, r.parts.back(), true, caller_);
     return FsError::ok;
 }
 
@@ -336,24 +378,33 @@ FsError FakeFileSystem::make_directory_path(const std::string& path) {
             return FsError::access_denied;
         auto& slot = node->children[fold_case(r.parts[i])];
         if (!slot) {
-            slot = std::make_unique<Node>();
-            slot->name = r.parts[i];
-            slot->attributes = attr::directory;
+            slot = new_entry(*node, r.parts[i], true, caller_);
         } else if (!slot->is_dir()) {
             return FsError::already_exists;
+        } else if (slot->is_link()) {
+            // An existing level is used as it is: a link leads on.
+            Node* target = find(std::vector<std::string>(r.parts.begin(),
+                                                         r.parts.begin() + static_cast<long>(i) + 1));
+            if (!target) return FsError::path_not_found;
+            node = target;
+            continue;
         }
         node = slot.get();
     }
     return FsError::ok;
 }
 
+// A junction goes as the link, whatever its target holds.
 FsError FakeFileSystem::remove_directory(const std::string& path) {
     Existing entry;
-    if (FsError e = existing_entry(path, entry); e != FsError::ok) return e;
+    if (FsError e = existing_entry(path, entry, false); e != FsError::ok) return e;
     const Node& node = *entry.node;
     if (!node.is_dir()) return FsError::other;  // ERROR_DIRECTORY
     if (!node.children.empty()) return FsError::dir_not_empty;
-    if (node.attributes & attr::read_only) return FsError::access_denied;
+    if ((node.attributes & attr::read_only) ||
+        !allowed(caller_, entry.parent, node, fake_rights::remove))
+        return FsError::access_denied;
+    if (node.holds) return FsError::sharing_violation;
     entry.parent->children.erase(entry.key);
     return FsError::ok;
 }
@@ -363,9 +414,9 @@ FsError FakeFileSystem::get_attributes(const std::string& path, std::uint32_t& a
     if (!begin_operation(e)) return e;
     Resolved r = resolve(path);
     if (r.error != FsError::ok) return r.error;
-    Node* node = find(r.parts);
+    Node* node = find(r.parts, false);
     if (!node) return parent_of(r.parts, e) ? FsError::file_not_found : e;
-    attributes = node->attributes;
+    attributes = node->attributes | (node->is_link() ? attr::reparse_point : 0);
     return FsError::ok;
 }
 
@@ -396,7 +447,9 @@ FsError FakeFileSystem::rewrite_file(const std::string& path, const std::string&
     Existing entry;
     if (FsError e = existing_entry(path, entry); e != FsError::ok) return e;
     Node& node = *entry.node;
-    if (node.is_dir() || (node.attributes & attr::read_only)) return FsError::access_denied;
+    if (node.is_dir() || (node.attributes & attr::read_only) ||
+        !allowed(caller_, entry.parent, node, fake_rights::write))
+        return FsError::access_denied;
     if (node.in_use) return FsError::sharing_violation;
     node.content = content;
     node.attributes |= attr::archive;
@@ -408,10 +461,12 @@ FsError FakeFileSystem::set_rights(const std::string& path, const FileRights& ri
     if (!begin_operation(e)) return e;
     Resolved r = resolve(path);
     if (r.error != FsError::ok) return r.error;
-    Node* node = find(r.parts);
+    Node* node = find(r.parts, false);
     if (!node) return parent_of(r.parts, e) ? FsError::file_not_found : e;
     if (r.parts.size() < 2) return FsError::access_denied;  // a drive's root
+    if (node->is_link() || node->links > 1) return FsError::link;
     node->rights = rights;
+    node->owner = fake_rights::account_of(rights.owner);
     return FsError::ok;
 }
 
@@ -425,7 +480,7 @@ void FakeFileSystem::put_file(const std::string& path, const std::string& conten
     }());
     Node* parent = find(std::vector<std::string>(r.parts.begin(), r.parts.end() - 1));
     auto& slot = parent->children[fold_case(r.parts.back())];
-    if (!slot) slot = std::make_unique<Node>();
+    if (!slot) slot = new_entry(*parent, r.parts.back(), false, caller_);
     slot->name = r.parts.back();
     slot->content = content;
     slot->attributes = attributes & ~attr::directory;
@@ -488,6 +543,7 @@ void FakeFileSystem::collect(const Node& node, const std::string& path,
     for (const auto& [key, child] : node.children) {
         std::string child_path = path + "\\" + child->name;
         std::string description = std::to_string(child->attributes) + ":" + child->content;
+        if (child->is_link()) description += "|->" + child->link_target;
         if (child->rights) description += "|" + security_descriptor_text(*child->rights);
         for (const auto& [stream, data] : child->streams) description += "|:" + stream + "=" + data;
         if (child->is_dir()) {

@@ -2,10 +2,17 @@
 // that ignore case but keep it, '.' and '..' resolved and trailing dots and
 // blanks dropped as the Win32 path rules do, read-only / hidden / system
 // attributes, files held open by a running program, and the Win32 error for
-// each refusal. Tests use it to run the programs' logic without Windows.
+// each refusal. It also keeps what matters to a program that runs elevated
+// among users: junctions and symbolic links (followed by paths, not by the
+// handle-based layer), hard links, owners, the rights a new entry inherits
+// from its folder unless it is given its own (C:\ lets every signed-in user
+// add folders and change what they hold), folders held open, and users who
+// act in between, as far as those rights and holds let them. Tests use it
+// to run the programs' logic without Windows.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -42,6 +49,46 @@ public:
     FsError file_size(const std::string& path, std::uint64_t& size) override;
     FsError rewrite_file(const std::string& path, const std::string& content) override;
     FsError set_rights(const std::string& path, const FileRights& rights) override;
+    // The handle-based layer (fake_held_folder.cpp).
+    FsError hold_drive_root(const std::string& drive, std::unique_ptr<HeldFolder>& root) override;
+    FsError open_log(const std::string& path, std::unique_ptr<LogFile>& log) override;
+
+    // Who does what follows: the program's own operations run as this
+    // account (an elevated administrator, whose entries Administrators own,
+    // unless set), and what it creates is owned by it. "BA" an elevated
+    // administrator, "SY" LocalSystem, any other name a standard user.
+    void set_caller(const std::string& account) { caller_ = account; }
+    const std::string& caller() const { return caller_; }
+    // A user who is a member of Administrators (an owner Setup accepts).
+    void add_administrator(const std::string& account) { administrators_.push_back(account); }
+
+    // What a user does, as his rights and the folders held open let him:
+    // each returns what Windows would answer him. The account is any name
+    // but "BA", "SY" and "TI".
+    FsError user_make_directory(const std::string& account, const std::string& path);
+    // A junction at path leading to target: a new one, or an empty folder
+    // of his made one.
+    FsError user_make_link(const std::string& account, const std::string& path,
+                           const std::string& target);
+    FsError user_hard_link(const std::string& account, const std::string& path,
+                           const std::string& existing);
+    FsError user_write(const std::string& account, const std::string& path,
+                       const std::string& content);
+    FsError user_rename(const std::string& account, const std::string& from,
+                        const std::string& to);
+    FsError user_remove(const std::string& account, const std::string& path);
+    // Runs action just before the n-th operation from now (1 = the next),
+    // once: a user who acts between two steps of a program.
+    void act_before_operation(int n, std::function<void()> action);
+
+    // Set-up: the entry's owner ("BA", "SY", "TI" or an account).
+    void set_owner(const std::string& path, const std::string& owner);
+    std::string owner(const std::string& path) const;
+    // The entry's links counted: how many names it has.
+    std::uint32_t link_count(const std::string& path) const;
+    bool is_link(const std::string& path) const;
+    // How many holds are open on the entry.
+    int holds(const std::string& path) const;
 
     // Test set-up helpers (not counted as operations, never fail).
     void add_drive(char letter);
@@ -77,7 +124,13 @@ public:
     void fail_operation(int n, FsError error = FsError::access_denied);
     int operations_done() const { return operations_; }
 
-private:
+    // One rule of an entry's rights as the fake keeps them: "SY", "BA",
+    // "BU", "AU", "CO" or an account; rights as fake_rights.h spells them.
+    struct Rule {
+        std::string who;
+        std::uint32_t rights = 0;
+        bool to_files = false, to_folders = false, only_inherited = false;
+    };
     struct Node {
         std::string name;  // as created
         std::uint32_t attributes = attr::archive;
@@ -85,10 +138,20 @@ private:
         std::map<std::string, std::string> streams;  // key: folded name
         bool in_use = false;
         bool closed_to_new_entries = false;
-        std::optional<FileRights> rights;
-        std::map<std::string, std::unique_ptr<Node>> children;  // key: folded name
+        std::optional<FileRights> rights;  // given explicitly, inheriting nothing
+        std::vector<Rule> inherited;       // otherwise: what it took from its folder
+        std::string owner = "BA";
+        std::string link_target;  // a junction or symbolic link: where it leads
+        std::uint32_t links = 1;  // names of the same file
+        int holds = 0;
+        std::map<std::string, std::shared_ptr<Node>> children;  // key: folded name
         bool is_dir() const { return (attributes & attr::directory) != 0; }
+        bool is_link() const { return !link_target.empty(); }
     };
+    friend class FakeHeldFolder;
+    friend class FakeLogFile;
+
+private:
     struct Resolved {
         FsError error = FsError::ok;
         std::vector<std::string> parts;  // drive first ("C:")
@@ -104,14 +167,31 @@ private:
     Resolved resolve(const std::string& path) const;
     // Counts the operation and finds the entry, telling a missing one as
     // Windows does.
-    FsError existing_entry(const std::string& path, Existing& entry);
-    Node* find(const std::vector<std::string>& parts) const;
+    FsError existing_entry(const std::string& path, Existing& entry, bool follow_last = true);
+    // A link on the way is followed, and the last part's too unless told.
+    Node* find(const std::vector<std::string>& parts, bool follow_last = true) const;
+    std::shared_ptr<Node> find_shared(const std::vector<std::string>& parts,
+                                      bool follow_last) const;
+    // A new entry of parent's, owned by owner, with the rules it inherits.
+    std::shared_ptr<Node> new_entry(const Node& parent, const std::string& name, bool folder,
+                                    const std::string& owner) const;
+    std::vector<Rule> rules_of(const Node& node) const;
+    // Whether account may do what rights asks (fake_rights.h) to node in
+    // folder parent.
+    bool allowed(const std::string& account, const Node* parent, const Node& node,
+                 std::uint32_t rights) const;
+    OwnerKind owner_kind(const std::string& owner) const;
+    EntryFacts facts_of(const Node& node) const;
     Node* parent_of(const std::vector<std::string>& parts, FsError& error) const;
     bool begin_operation(FsError& error);
     void collect(const Node& node, const std::string& path,
                  std::map<std::string, std::string>& out) const;
 
-    std::map<std::string, std::unique_ptr<Node>> drives_;  // key: "C:"
+    std::map<std::string, std::shared_ptr<Node>> drives_;  // key: "C:"
+    std::string caller_ = "BA";
+    std::vector<std::string> administrators_;
+    int act_at_ = 0;
+    std::function<void()> action_;
     char current_drive_ = 'C';
     int operations_ = 0;
     int fail_at_ = 0;
