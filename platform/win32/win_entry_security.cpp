@@ -107,6 +107,11 @@ DWORD read_entry_facts(HANDLE entry, bool read_owner, EntryFacts& facts) {
     return ERROR_SUCCESS;
 }
 
+DWORD link_bit_of_name(const wchar_t* path) {
+    const DWORD attributes = GetFileAttributesW(path);
+    return attributes == INVALID_FILE_ATTRIBUTES ? 0 : attributes & FILE_ATTRIBUTE_REPARSE_POINT;
+}
+
 bool is_plain_entry(const EntryFacts& facts) {
     return !(facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
            ((facts.attributes & FILE_ATTRIBUTE_DIRECTORY) || facts.links <= 1);
@@ -131,7 +136,7 @@ DWORD give_rights(HANDLE entry, const FileRights& rights) {
     if (status != ERROR_SUCCESS) return status;
     WinHandle writable;
     RelativeOpen how;
-    how.access = WRITE_DAC;
+    how.access = READ_CONTROL | WRITE_DAC;  // the DACL is read before it is replaced
     status = open_relative(entry, L"", how, writable);
     if (status != ERROR_SUCCESS) return status;
     return SetSecurityInfo(writable.get(), SE_FILE_OBJECT,

@@ -31,6 +31,12 @@ void enable_take_ownership();
 // READ_CONTROL, its owner; otherwise the owner stays OwnerKind::other.
 DWORD read_entry_facts(HANDLE entry, bool read_owner, EntryFacts& facts);
 
+// The reparse bit of the entry at path as its folder lists it, the last
+// part not followed. Windows tells a link through the handle opened as the
+// link already; Wine's stand-in for a junction, a Unix symbolic link, is
+// opened as what it leads to and is told a link only by its name.
+DWORD link_bit_of_name(const wchar_t* path);
+
 // Whether an elevated program may write or re-right the entry in place:
 // not a link, and a file with only this one name.
 bool is_plain_entry(const EntryFacts& facts);

@@ -34,6 +34,7 @@ FsError WinFileSystem::set_rights(const std::string& path, const FileRights& rig
     EntryFacts facts;
     const DWORD status = read_entry_facts(entry.get(), false, facts);
     if (status != ERROR_SUCCESS) return fs_error_recorded(status);
+    facts.attributes |= link_bit_of_name(wide->c_str());
     if (!is_plain_entry(facts)) return FsError::link;
     return fs_error_recorded(give_rights(entry.get(), rights));
 }

@@ -4,6 +4,7 @@
 #include <winternl.h>
 
 #include <algorithm>
+#include <cctype>
 #include <optional>
 
 #include "platform/file_system.h"
@@ -81,33 +82,67 @@ FsError WinHeldFolder::open_entry(const std::string& name, RelativeOpen how, Win
 // FileIdBothDirectoryRestartInfo starts from the first entry, then
 // FileIdBothDirectoryInfo goes on until ERROR_NO_MORE_FILES; each call
 // fills the buffer with as many records as fit, chained by NextEntryOffset.
-FsError WinHeldFolder::list(std::vector<FolderEntry>& entries) {
-    if (facts_.attributes & FILE_ATTRIBUTE_REPARSE_POINT) return FsError::link;
+// Each record is given to take, its short 8.3 name too.
+namespace {
+template <typename Take>
+DWORD list_records(HANDLE folder, Take take) {
     std::vector<std::uint64_t> buffer(8192);  // 64 KB, 8-byte aligned records
     const DWORD size = static_cast<DWORD>(buffer.size() * sizeof(buffer[0]));
-    std::vector<FolderEntry> found;
     for (FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;;
          kind = FileIdBothDirectoryInfo) {
-        if (!GetFileInformationByHandleEx(handle_.get(), kind, buffer.data(), size)) {
+        if (!GetFileInformationByHandleEx(folder, kind, buffer.data(), size)) {
             const DWORD code = GetLastError();
-            if (code == ERROR_NO_MORE_FILES) break;
-            return error_of(code);
+            return code == ERROR_NO_MORE_FILES ? ERROR_SUCCESS : code;
         }
         const auto* bytes = reinterpret_cast<const BYTE*>(buffer.data());
         for (DWORD offset = 0;;) {
             const auto* record = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(bytes + offset);
             const std::wstring name(record->FileName, record->FileNameLength / sizeof(wchar_t));
-            if (name != L"." && name != L"..")
-                found.push_back({to_utf8(name), record->FileAttributes});
+            const std::wstring short_name(record->ShortName,
+                                          record->ShortNameLength / sizeof(wchar_t));
+            if (name != L"." && name != L"..") take(name, short_name, record->FileAttributes);
             if (!record->NextEntryOffset) break;
             offset += record->NextEntryOffset;
         }
     }
+}
+}  // namespace
+
+FsError WinHeldFolder::list(std::vector<FolderEntry>& entries) {
+    if (facts_.attributes & FILE_ATTRIBUTE_REPARSE_POINT) return FsError::link;
+    std::vector<FolderEntry> found;
+    const DWORD status = list_records(
+        handle_.get(), [&](const std::wstring& name, const std::wstring&, DWORD attributes) {
+            found.push_back({to_utf8(name), attributes});
+        });
+    if (status != ERROR_SUCCESS) return error_of(status);
     std::sort(found.begin(), found.end(), [](const FolderEntry& a, const FolderEntry& b) {
         return name_less(a.name, b.name);
     });
     entries = std::move(found);
     return FsError::ok;
+}
+
+// Windows tells a junction or symbolic link by the attributes of the
+// entry's own handle, opened as the link. Wine's stand-in for a junction, a
+// Unix symbolic link, is opened as what it leads to and is told a link only
+// in its folder's listing: the listing is asked too, through a second
+// handle to this folder (a listing handle keeps its position).
+DWORD WinHeldFolder::read_facts(const std::string& name, HANDLE entry, bool read_owner,
+                                EntryFacts& facts) {
+    DWORD status = read_entry_facts(entry, read_owner, facts);
+    if (status != ERROR_SUCCESS) return status;
+    RelativeOpen how;
+    how.access = FILE_LIST_DIRECTORY;
+    WinHandle folder;
+    status = open_relative(handle_.get(), L"", how, folder);
+    if (status != ERROR_SUCCESS) return status;
+    return list_records(folder.get(), [&](const std::wstring& found,
+                                          const std::wstring& short_name, DWORD attributes) {
+        if (names_equal_ignoring_case(to_utf8(found), name) ||
+            (!short_name.empty() && names_equal_ignoring_case(to_utf8(short_name), name)))
+            facts.attributes |= attributes & FILE_ATTRIBUTE_REPARSE_POINT;
+    });
 }
 
 // The owner needs READ_CONTROL, which the entry's own DACL may deny to
@@ -124,13 +159,18 @@ FsError WinHeldFolder::entry_facts(const std::string& name, EntryFacts& facts) {
         error = open_entry(name, how, entry);
     }
     if (error != FsError::ok) return error;
-    return error_of(read_entry_facts(entry.get(), owner_readable, facts));
+    return error_of(read_facts(name, entry.get(), owner_readable, facts));
 }
 
 FsError WinHeldFolder::hold(const std::string& name, std::unique_ptr<HeldFolder>& child) {
     WinHandle handle;
     const FsError error = open_entry(name, folder_open(FILE_OPEN), handle);
-    return error == FsError::ok ? held(std::move(handle), child) : error;
+    if (error != FsError::ok) return error;
+    EntryFacts facts;
+    const DWORD status = read_facts(name, handle.get(), true, facts);
+    if (status != ERROR_SUCCESS) return error_of(status);
+    child = std::make_unique<WinHeldFolder>(std::move(handle), facts);
+    return FsError::ok;
 }
 
 // The security descriptor goes with the creation itself, so there is no
@@ -155,7 +195,7 @@ FsError WinHeldFolder::remove(const std::string& name) {
     WinHandle entry;
     const FsError error = open_entry(name, how, entry);
     if (error != FsError::ok) return error;
-    EntryFacts facts;
+    EntryFacts facts;  // only the attributes: a link goes as a link all the same
     DWORD status = read_entry_facts(entry.get(), false, facts);
     if (status != ERROR_SUCCESS) return error_of(status);
     const bool read_only = facts.attributes & FILE_ATTRIBUTE_READONLY;
@@ -191,7 +231,7 @@ FsError WinHeldFolder::open_plain_file(const std::string& name, ACCESS_MASK acce
     const FsError error = open_entry(name, how, file);
     if (error != FsError::ok) return error;
     EntryFacts facts;
-    const DWORD status = read_entry_facts(file.get(), false, facts);
+    const DWORD status = read_facts(name, file.get(), false, facts);
     if (status != ERROR_SUCCESS) return error_of(status);
     if (!is_plain_entry(facts)) return FsError::link;
     return facts.attributes & FILE_ATTRIBUTE_DIRECTORY ? FsError::access_denied : FsError::ok;

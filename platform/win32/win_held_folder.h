@@ -30,6 +30,8 @@ private:
     // Opens the entry name of this folder; ok, or why not. A folder that
     // is itself a link is not looked into.
     FsError open_entry(const std::string& name, RelativeOpen how, WinHandle& entry);
+    // The facts of the entry name open as entry, a link told as a link.
+    DWORD read_facts(const std::string& name, HANDLE entry, bool read_owner, EntryFacts& facts);
     // Opens the file name for re-righting, refusing a link or a file with
     // other names.
     FsError open_plain_file(const std::string& name, ACCESS_MASK access, WinHandle& file);

@@ -54,6 +54,7 @@ FsError WinFileSystem::open_log(const std::string& path, std::unique_ptr<LogFile
     EntryFacts facts;
     const DWORD status = read_entry_facts(file.get(), false, facts);
     if (status != ERROR_SUCCESS) return fs_error_recorded(status);
+    facts.attributes |= link_bit_of_name(wide->c_str());
     if (facts.attributes & FILE_ATTRIBUTE_DIRECTORY) return FsError::access_denied;
     if (!is_plain_entry(facts)) return FsError::link;
     log = std::make_unique<WinLogFile>(std::move(file));
