@@ -1,7 +1,8 @@
 // The rights of the installation tree, set with the owner first: an
 // administrator may make Administrators the owner of any file once the
 // "take ownership" privilege is enabled, and as a member of the owner it
-// may then write the DACL whatever the DACL said before.
+// may then write the DACL whatever the DACL said before
+// (win_entry_security.cpp).
 #include <windows.h>
 #include <aclapi.h>
 #include <sddl.h>
@@ -12,68 +13,30 @@
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win_handle.h"
+#include "platform/win32/win_entry_security.h"
 
 namespace vh {
 
-namespace {
-
-// Memory that a security function allocated with LocalAlloc.
-struct LocalMemory {
-    void* p = nullptr;
-    ~LocalMemory() {
-        if (p) LocalFree(p);
-    }
-};
-
-// SeTakeOwnershipPrivilege grants WRITE_OWNER on every file; an elevated
-// administrator holds it but disabled. Without it (not elevated, or under a
-// system without privileges) the calls below report what they are refused.
-void enable_take_ownership() {
-    static const bool done = [] {
-        HANDLE raw = nullptr;
-        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &raw))
-            return false;
-        WinHandle token(raw);
-        TOKEN_PRIVILEGES privileges{};
-        privileges.PrivilegeCount = 1;
-        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-        if (!LookupPrivilegeValueW(nullptr, SE_TAKE_OWNERSHIP_NAME,
-                                   &privileges.Privileges[0].Luid))
-            return false;
-        return AdjustTokenPrivileges(token.get(), FALSE, &privileges, 0, nullptr, nullptr) &&
-               GetLastError() == ERROR_SUCCESS;
-    }();
-    (void)done;
-}
-
-}  // namespace
-
+// Opened as the entry itself, not what a link leads to, sharing everything
+// so that a program holding the file open does not stop it. A link, or a
+// file that has other names (one of them could be anyone's file), is left
+// as it is; the owner and rights then go through this same handle.
 FsError WinFileSystem::set_rights(const std::string& path, const FileRights& rights) {
     const std::optional<std::wstring> wide = to_wide_exact(path);
     if (!wide) return FsError::invalid_name;
-    if (GetFileAttributesW(wide->c_str()) == INVALID_FILE_ATTRIBUTES)
-        return fs_error_from_win32(GetLastError());
-    LocalMemory descriptor;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(
-            to_wide(security_descriptor_text(rights)).c_str(), SDDL_REVISION_1, &descriptor.p,
-            nullptr))
-        return fs_error_from_win32(GetLastError());
-    PSID owner = nullptr;
-    PACL dacl = nullptr;
-    BOOL defaulted = FALSE, present = FALSE;
-    if (!GetSecurityDescriptorOwner(descriptor.p, &owner, &defaulted) ||
-        !GetSecurityDescriptorDacl(descriptor.p, &present, &dacl, &defaulted) || !present)
-        return FsError::other;
     enable_take_ownership();
-    std::wstring name = *wide;  // the functions take a writable string
-    DWORD status = SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION,
-                                         owner, nullptr, nullptr, nullptr);
-    if (status == ERROR_SUCCESS)
-        status = SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT,
-                                       DACL_SECURITY_INFORMATION |
-                                           PROTECTED_DACL_SECURITY_INFORMATION,
-                                       nullptr, nullptr, dacl, nullptr);
-    return fs_error_from_win32(status);
+    WinHandle entry(CreateFileW(wide->c_str(), READ_CONTROL | WRITE_OWNER | FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                                nullptr));
+    if (!entry) return fs_error_recorded(GetLastError());
+    EntryFacts facts;
+    const DWORD status = read_entry_facts(entry.get(), false, facts);
+    if (status != ERROR_SUCCESS) return fs_error_recorded(status);
+    facts.attributes |= link_bit_of_name(wide->c_str());
+    if (!is_plain_entry(facts)) return FsError::link;
+    return fs_error_recorded(give_rights(entry.get(), rights));
 }
 
 std::optional<std::string> security_descriptor_text_of(const std::string& path) {

@@ -38,9 +38,17 @@ namespace {
 // The Windows code of this thread's last failed call, for windows_error.
 thread_local DWORD last_failure = ERROR_SUCCESS;
 
-FsError recorded(DWORD code) {
+}  // namespace
+
+FsError fs_error_recorded(unsigned long code) {
     if (code != ERROR_SUCCESS) last_failure = code;
     return fs_error_from_win32(code);
+}
+
+namespace {
+
+FsError recorded(DWORD code) {
+    return fs_error_recorded(code);
 }
 
 FsError last_error() {

@@ -1,4 +1,4 @@
-// FileSystem on the Win32 ANSI file functions.
+// FileSystem on the Win32 file functions.
 #pragma once
 
 #include "platform/file_system.h"
@@ -26,10 +26,16 @@ public:
     FsError rewrite_file(const std::string& path, const std::string& content) override;
     // In win_file_rights.cpp.
     FsError set_rights(const std::string& path, const FileRights& rights) override;
+    // In win_held_folder.cpp.
+    FsError hold_drive_root(const std::string& drive, std::unique_ptr<HeldFolder>& root) override;
+    // In win_log_file.cpp.
+    FsError open_log(const std::string& path, std::unique_ptr<LogFile>& log) override;
     std::uint32_t windows_error(FsError error) const override;
 };
 
 // Maps a GetLastError code to the portable error.
 FsError fs_error_from_win32(unsigned long code);
+// The same, and keeps the code for windows_error when it is a failure.
+FsError fs_error_recorded(unsigned long code);
 
 }  // namespace vh

@@ -33,6 +33,16 @@ std::optional<std::string> rights_text(const std::string& path);
 // permission bits.
 bool rights_are_kept(const std::string& scratch_file);
 
+// A junction at link (which must not exist) leading to the folder target,
+// both full paths. Wine cannot make one; there it is a Unix symbolic link to
+// the folder, which Wine reports and follows as a junction.
+bool make_directory_link(const std::string& link, const std::string& target);
+// Removes, as links, those that make_directory_link made (every test's
+// sandbox is removed after it).
+void remove_directory_links();
+// A second name, link, of the existing file.
+bool make_hard_link(const std::string& link, const std::string& existing);
+
 // Removes a whole tree, clearing attributes first; missing is fine.
 void remove_tree(const std::string& path);
 

@@ -17,7 +17,8 @@ void remove_tree(const std::string& path) {
     // by the names the tests use; tests only create what they name here.
     for (const char* name : {"a", "b", "c", "d", "sub", "hidden.txt", "system.txt", "ro.txt",
                              "File.TXT", "file.txt", "x.txt", "y.txt", "z.txt", "deep",
-                             "settings.tmp", "target", "Data", "данные.txt", "probe.txt"})
+                             "settings.tmp", "target", "link", "moved", "Data", "данные.txt",
+                             "probe.txt"})
         remove_tree(path + "\\" + name);
     std::vector<std::string> names;
     if (fs.list_files(path, names) == FsError::ok)
@@ -26,11 +27,13 @@ void remove_tree(const std::string& path) {
 }
 
 void PlatformTest::SetUp() {
+    remove_directory_links();
     remove_tree(sandbox);
     ASSERT_EQ(fs.create_directory(sandbox), FsError::ok);
 }
 
 void PlatformTest::TearDown() {
+    remove_directory_links();
     remove_tree(sandbox);
 }
 

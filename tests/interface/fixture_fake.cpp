@@ -45,4 +45,16 @@ bool rights_are_kept(const std::string&) {
     return true;
 }
 
+// Made by a standard user, as on Windows anyone may make them.
+bool make_directory_link(const std::string& link, const std::string& target) {
+    return fake_fs().user_make_link("user", link, target) == FsError::ok;
+}
+
+// The fake's links go with the tree like any empty folder.
+void remove_directory_links() {}
+
+bool make_hard_link(const std::string& link, const std::string& existing) {
+    return fake_fs().user_hard_link("user", link, existing) == FsError::ok;
+}
+
 }  // namespace vh::testing
