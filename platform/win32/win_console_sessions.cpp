@@ -133,8 +133,9 @@ bool WinConsoleSessions::find_holders(const std::vector<std::string>& files,
 }
 
 bool WinConsoleSessions::ask_to_close(const HoldingProcess& holder) {
-    const WinHandle event(
-        OpenEventW(EVENT_MODIFY_STATE, FALSE, console_close_event_name(holder.id).c_str()));
+    // An event that the console's user did not make is another's: not set,
+    // and the console counts as one that does not listen.
+    const WinHandle event = open_console_close_event(holder.id, EVENT_MODIFY_STATE);
     if (!event || !SetEvent(event.get())) return false;
     // Another user's process may refuse to be opened; its event tells then.
     asked_[holder.id] = WinHandle(OpenProcess(SYNCHRONIZE, FALSE, holder.id));
