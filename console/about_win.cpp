@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/system_dll.h"
 #include "platform/win32/wide.h"
 #include "platform/win32/win_system.h"
 #include "platform/win32/window_text.h"
@@ -26,20 +27,27 @@ struct EmptyDialogTemplate {
     WORD menu = 0, window_class = 0, title = 0;
 };
 
+// The program's own version resource, read through the version DLL of the
+// system folder; empty when either cannot be had.
 struct VersionResource {
+    SystemDll dll{"version.dll"};
+    decltype(VerQueryValueW)* query = dll.function<decltype(VerQueryValueW)>("VerQueryValueW");
     std::vector<char> data;
     explicit VersionResource() {
+        auto* size_of = dll.function<decltype(GetFileVersionInfoSizeW)>("GetFileVersionInfoSizeW");
+        auto* read = dll.function<decltype(GetFileVersionInfoW)>("GetFileVersionInfoW");
+        if (!size_of || !read || !query) return;
         const std::wstring path = to_wide(module_path());
         DWORD ignored = 0;
-        const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+        const DWORD size = size_of(path.c_str(), &ignored);
         if (size == 0) return;
         data.resize(size);
-        if (!GetFileVersionInfoW(path.c_str(), 0, size, data.data())) data.clear();
+        if (!read(path.c_str(), 0, size, data.data())) data.clear();
     }
     const VS_FIXEDFILEINFO* fixed() {
         void* info = nullptr;
         UINT length = 0;
-        if (data.empty() || !VerQueryValueW(data.data(), L"\\", &info, &length)) return nullptr;
+        if (data.empty() || !query(data.data(), L"\\", &info, &length)) return nullptr;
         return static_cast<const VS_FIXEDFILEINFO*>(info);
     }
     std::string string_value(const wchar_t* name) {
@@ -47,16 +55,15 @@ struct VersionResource {
         Translation* translation = nullptr;
         UINT length = 0;
         if (data.empty() ||
-            !VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation",
-                            reinterpret_cast<void**>(&translation), &length) ||
+            !query(data.data(), L"\\VarFileInfo\\Translation",
+                   reinterpret_cast<void**>(&translation), &length) ||
             length < sizeof(Translation))
             return {};
-        wchar_t query[80];
-        wsprintfW(query, L"\\StringFileInfo\\%04x%04x\\%s", translation->language,
+        wchar_t path[80];
+        wsprintfW(path, L"\\StringFileInfo\\%04x%04x\\%s", translation->language,
                   translation->code_page, name);
         wchar_t* value = nullptr;
-        if (!VerQueryValueW(data.data(), query, reinterpret_cast<void**>(&value), &length) ||
-            !value)
+        if (!query(data.data(), path, reinterpret_cast<void**>(&value), &length) || !value)
             return {};
         return to_utf8(value);
     }

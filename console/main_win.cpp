@@ -5,6 +5,7 @@
 #include "console/close_request_win.h"
 #include "console/console_window_win.h"
 #include "console/single_console_win.h"
+#include "platform/win32/system_dll.h"
 
 namespace {
 
@@ -29,6 +30,7 @@ int run_messages(vh::ConsoleWindow& form, vh::CloseRequest& close_request) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
+    vh::restrict_dll_search();
     // A console already running in this session is shown instead.
     vh::SingleConsole single;
     if (!single.claim()) return 0;

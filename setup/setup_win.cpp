@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "platform/win32/routed_window_proc.h"
+#include "platform/win32/system_dll.h"
 #include "platform/win32/win_console_sessions.h"
 #include "platform/win32/win_desktop_starter.h"
 #include "platform/win32/win_file_system.h"
@@ -335,5 +336,7 @@ int run() {
 }  // namespace vh
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    vh::restrict_dll_search();
+    vh::enforce_redirection_trust();
     return vh::run();
 }

@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "platform/win32/routed_window_proc.h"
+#include "platform/win32/system_dll.h"
 #include "platform/win32/win_console_sessions.h"
 #include "platform/win32/win_file_system.h"
 #include "platform/win32/win_registry.h"
@@ -274,6 +275,8 @@ void UninstallWindow::show_exit_button() {
 }  // namespace vh
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    vh::restrict_dll_search();
+    vh::enforce_redirection_trust();
     static vh::RunOptions options;
     if (options.refused()) return vh::exit_code::bad_switch;
     if (options.silent()) {

@@ -7,38 +7,54 @@
 #include <optional>
 
 #include "platform/win32/console_close_event.h"
+#include "platform/win32/system_dll.h"
 #include "platform/win32/wide.h"
 
 namespace vh {
 
 namespace {
 
-// Ends the Restart Manager session it was given when it goes.
+// A Restart Manager session, ended when it goes; the Restart Manager's DLL
+// is loaded from the system folder for as long as it lives.
 class RmSession {
 public:
-    RmSession() {
+    RmSession()
+        : start_(dll_.function<decltype(RmStartSession)>("RmStartSession")),
+          end_(dll_.function<decltype(RmEndSession)>("RmEndSession")),
+          register_(dll_.function<decltype(RmRegisterResources)>("RmRegisterResources")),
+          get_list_(dll_.function<decltype(RmGetList)>("RmGetList")) {
         WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
-        started_ = RmStartSession(&handle_, 0, key) == ERROR_SUCCESS;
+        started_ = start_ && end_ && register_ && get_list_ &&
+                   start_(&handle_, 0, key) == ERROR_SUCCESS;
     }
     ~RmSession() {
-        if (started_) RmEndSession(handle_);
+        if (started_) end_(handle_);
     }
     RmSession(const RmSession&) = delete;
     RmSession& operator=(const RmSession&) = delete;
     bool started() const { return started_; }
-    DWORD handle() const { return handle_; }
+    bool register_files(std::vector<LPCWSTR>& names) const {
+        return register_(handle_, static_cast<UINT>(names.size()), names.data(), 0, nullptr, 0,
+                         nullptr) == ERROR_SUCCESS;
+    }
+    bool affected_processes(std::vector<RM_PROCESS_INFO>& processes) const;
 
 private:
+    SystemDll dll_{"rstrtmgr.dll"};
+    decltype(RmStartSession)* start_;
+    decltype(RmEndSession)* end_;
+    decltype(RmRegisterResources)* register_;
+    decltype(RmGetList)* get_list_;
     DWORD handle_ = 0;
     bool started_ = false;
 };
 
 // The affected processes, asked for again while the list grew in between.
-bool affected_processes(DWORD session, std::vector<RM_PROCESS_INFO>& processes) {
+bool RmSession::affected_processes(std::vector<RM_PROCESS_INFO>& processes) const {
     for (int attempt = 0; attempt < 4; ++attempt) {
         UINT needed = 0, count = static_cast<UINT>(processes.size());
         DWORD reasons = 0;
-        const DWORD status = RmGetList(session, &needed, &count,
+        const DWORD status = get_list_(handle_, &needed, &count,
                                        processes.empty() ? nullptr : processes.data(), &reasons);
         if (status == ERROR_SUCCESS) {
             processes.resize(count);
@@ -74,8 +90,10 @@ void enable_privilege(const wchar_t* name) {
 // administrator whose session token is the elevated one.
 std::optional<WinHandle> unelevated_user_token(std::uint32_t session) {
     enable_privilege(SE_TCB_NAME);
+    const SystemDll wtsapi("wtsapi32.dll");
+    auto* query_user_token = wtsapi.function<decltype(WTSQueryUserToken)>("WTSQueryUserToken");
     HANDLE raw = nullptr;
-    if (!WTSQueryUserToken(session, &raw)) return std::nullopt;
+    if (!query_user_token || !query_user_token(session, &raw)) return std::nullopt;
     WinHandle token(raw);
     TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
     DWORD size = 0;
@@ -105,21 +123,19 @@ bool WinConsoleSessions::find_holders(const std::vector<std::string>& files,
         if (auto name = to_wide_exact(file)) wide.push_back(std::move(*name));
     std::vector<LPCWSTR> names;
     for (const std::wstring& name : wide) names.push_back(name.c_str());
-    RmSession session;
-    if (!session.started() ||
-        RmRegisterResources(session.handle(), static_cast<UINT>(names.size()), names.data(), 0,
-                            nullptr, 0, nullptr) != ERROR_SUCCESS)
-        return false;
+    const RmSession session;
+    if (!session.started() || !session.register_files(names)) return false;
     std::vector<RM_PROCESS_INFO> processes;
-    if (!affected_processes(session.handle(), processes)) return false;
+    if (!session.affected_processes(processes)) return false;
     for (const RM_PROCESS_INFO& info : processes)
         holders.push_back({info.Process.dwProcessId, session_of(info)});
     return true;
 }
 
 bool WinConsoleSessions::ask_to_close(const HoldingProcess& holder) {
-    const WinHandle event(
-        OpenEventW(EVENT_MODIFY_STATE, FALSE, console_close_event_name(holder.id).c_str()));
+    // An event that the console's user did not make is another's: not set,
+    // and the console counts as one that does not listen.
+    const WinHandle event = open_console_close_event(holder.id, EVENT_MODIFY_STATE);
     if (!event || !SetEvent(event.get())) return false;
     // Another user's process may refuse to be opened; its event tells then.
     asked_[holder.id] = WinHandle(OpenProcess(SYNCHRONIZE, FALSE, holder.id));
@@ -159,8 +175,17 @@ bool WinConsoleSessions::start_in_session(const std::string& program,
     // another user's token.
     enable_privilege(SE_ASSIGNPRIMARYTOKEN_NAME);
     enable_privilege(SE_INCREASE_QUOTA_NAME);
+    // Without the user-environment DLL the process inherits this one's
+    // environment, as where the user's own cannot be made.
+    const SystemDll userenv("userenv.dll");
+    auto* create_environment =
+        userenv.function<decltype(CreateEnvironmentBlock)>("CreateEnvironmentBlock");
+    auto* destroy_environment =
+        userenv.function<decltype(DestroyEnvironmentBlock)>("DestroyEnvironmentBlock");
     void* environment = nullptr;
-    if (!CreateEnvironmentBlock(&environment, token->get(), FALSE)) environment = nullptr;
+    if (!create_environment || !destroy_environment ||
+        !create_environment(&environment, token->get(), FALSE))
+        environment = nullptr;
     const std::wstring application = to_wide(program), folder = to_wide(directory);
     std::wstring command_line = L"\"" + application + L"\"";
     std::wstring desktop = L"winsta0\\default";
@@ -172,7 +197,7 @@ bool WinConsoleSessions::start_in_session(const std::string& program,
         token->get(), application.c_str(), command_line.data(), nullptr, nullptr, FALSE,
         CREATE_UNICODE_ENVIRONMENT, environment, folder.empty() ? nullptr : folder.c_str(),
         &startup, &started);
-    if (environment) DestroyEnvironmentBlock(environment);
+    if (environment) destroy_environment(environment);
     if (!ok) return false;
     CloseHandle(started.hThread);
     CloseHandle(started.hProcess);

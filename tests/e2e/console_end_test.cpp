@@ -110,6 +110,63 @@ TEST_F(ConsoleTest, TheSessionsRoadAsksAConsoleByItsEventAndStartsItInItsSession
     }
 }
 
+// The console's process, started suspended so that another process can
+// make its close event first; ended with the test.
+struct SuspendedConsole {
+    PROCESS_INFORMATION process{};
+    explicit SuspendedConsole(const std::string& exe) {
+        const std::wstring file = to_utf16(exe);
+        std::wstring line = L"\"" + file + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        if (!CreateProcessW(file.c_str(), line.data(), nullptr, nullptr, FALSE,
+                            CREATE_SUSPENDED, nullptr, nullptr, &startup, &process))
+            process = {};
+    }
+    ~SuspendedConsole() {
+        if (!process.hProcess) return;
+        TerminateProcess(process.hProcess, 1);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    bool ended_within(DWORD milliseconds) const {
+        return WaitForSingleObject(process.hProcess, milliseconds) == WAIT_OBJECT_0;
+    }
+};
+
+// Process ids are predictable: another user may create a console's close
+// event before the console does. The console does not listen on it:
+// setting it ends nothing. An installer does not set it either, as it is
+// not the console's user's (Wine gives an event made without a security
+// descriptor no owner, as good as another user's), and once its maker lets
+// it go no event is left; the console still ends through its window.
+TEST_F(ConsoleTest, AnEventMadeFirstByAnotherProcessIsNotListenedTo) {
+    ASSERT_TRUE(write_file(settings_file, example_settings));
+    const SuspendedConsole started(install_dir + "\\Varnholde.exe");
+    ASSERT_NE(started.process.hProcess, nullptr);
+    const DWORD id = started.process.dwProcessId;
+    const std::wstring name = L"Global\\VarnholdeConsoleClose-" + std::to_wstring(id);
+    HANDLE squatted = CreateEventW(nullptr, TRUE, FALSE, name.c_str());
+    ASSERT_NE(squatted, nullptr);
+    ResumeThread(started.process.hThread);
+    band = wait_for_window(id, [](HWND w) {
+        return class_of(w) == "VarnholdeConsole" && visible(w);
+    });
+    ASSERT_NE(band, nullptr) << "the console band did not appear";
+
+    SetEvent(squatted);
+    EXPECT_FALSE(started.ended_within(3000)) << "the console ended on another's event";
+    WinConsoleSessions sessions;
+    const HoldingProcess holder{id, sessions.own_session()};
+    EXPECT_FALSE(sessions.ask_to_close(holder)) << "the installer set another's event";
+    CloseHandle(squatted);
+    EXPECT_FALSE(sessions.ask_to_close(holder))
+        << "a close event outlived the process that made it";
+
+    PostMessageW(band, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(started.ended_within(10000)) << "the console did not end through its window";
+}
+
 // Restarted by Windows only after an update's installer closed it: no
 // arguments (it starts as at log-on), and neither a crash, a hang nor a
 // reboot starts it (RESTART_NO_CRASH | RESTART_NO_HANG | RESTART_NO_REBOOT).
