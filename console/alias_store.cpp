@@ -35,16 +35,23 @@ AliasStatus status_of(StartResult result) {
     }
 }
 
+// An operation on an alias file known to be there: a refusal then comes
+// from the file's own rights, which let only its author change or delete it.
+AliasStatus status_of_existing(FsError error) {
+    return error == FsError::access_denied ? AliasStatus::others_alias : status_of(error);
+}
+
 // Aliases are the directory's plain files: not subdirectories, and not what
 // Windows keeps out of sight as hidden or system files.
 bool is_alias_file(std::uint32_t attributes) {
     return !(attributes & (attr::directory | attr::hidden | attr::system));
 }
 
-// A missing file outweighs any other failure when several are reported.
+// A missing file outweighs any other failure when several are reported,
+// and other users' aliases outweigh the rest: the user learns why they stay.
 AliasStatus worse(AliasStatus a, AliasStatus b) {
-    if (a == AliasStatus::file_not_found || b == AliasStatus::file_not_found)
-        return AliasStatus::file_not_found;
+    for (AliasStatus first : {AliasStatus::file_not_found, AliasStatus::others_alias})
+        if (a == first || b == first) return first;
     return a != AliasStatus::done ? a : b;
 }
 
@@ -78,7 +85,21 @@ AliasStatus AliasStore::define_alias(const std::string& dir, const std::string& 
     // form is refused rather than stored with stand-in characters.
     const std::optional<std::string> target = utf8_to_cp1251(argument.substr(blank + 1));
     if (!target) return AliasStatus::invalid_name;
-    return status_of(fs_.write_file(dir + name, *target + line_end));
+    // The write opens the file before it empties it: a file the user may
+    // not change is refused whole and keeps its target.
+    const FsError error = fs_.write_file(dir + name, *target + line_end);
+    return error == FsError::access_denied ? write_refused(dir, name, error) : status_of(error);
+}
+
+AliasStatus AliasStore::write_refused(const std::string& dir, const std::string& name,
+                                      FsError error) {
+    // The file system ignores case, so the entry is looked up as it stands.
+    std::string stored_name;
+    std::uint32_t attributes = 0;
+    if (fs_.find_file(dir + name, stored_name, attributes) == FsError::ok &&
+        is_alias_file(attributes))
+        return AliasStatus::others_alias;
+    return status_of(error);
 }
 
 AliasRun AliasStore::run_program_alias(const std::string& line) {
@@ -196,7 +217,7 @@ AliasStatus AliasStore::delete_folder_alias(const std::string& name) {
 AliasStatus AliasStore::delete_alias(const std::string& dir, const std::string& name) {
     if (!is_usable_alias_name(name, dir)) return AliasStatus::invalid_name;
     const AliasStatus found = find_alias(dir, name);
-    return found == AliasStatus::done ? status_of(fs_.delete_file(dir + name)) : found;
+    return found == AliasStatus::done ? status_of_existing(fs_.delete_file(dir + name)) : found;
 }
 
 AliasStatus AliasStore::delete_all() {
@@ -204,15 +225,15 @@ AliasStatus AliasStore::delete_all() {
     return worse(programs, delete_every_alias(folder_dir_));
 }
 
-// Goes on past a file that cannot be deleted, so that one read-only alias
-// does not keep all the others.
+// Goes on past a file that cannot be deleted, so that one alias of another
+// user (or a read-only one) does not keep all the others.
 AliasStatus AliasStore::delete_every_alias(const std::string& dir) {
     std::vector<std::string> names;
     const FsError listed = fs_.list_files(dir, names);
     if (listed != FsError::ok) return status_of(listed);
     AliasStatus result = AliasStatus::done;
     for (const std::string& name : names)
-        result = worse(result, status_of(fs_.delete_file(dir + name)));
+        result = worse(result, status_of_existing(fs_.delete_file(dir + name)));
     return result;
 }
 

@@ -17,6 +17,8 @@ enum class AliasStatus {
     file_not_found,   // the alias directory, the alias file or the program is missing
     invalid_name,     // the name cannot be an alias file name: nothing was touched
     refused,          // the program start was refused (consent denied, shell failed)
+    others_alias,     // the file system refuses to change or delete an existing alias
+                      // file: another user's, which only its author may change
     failed,           // any other refusal of the file system or the program start
 };
 
@@ -44,7 +46,8 @@ public:
     AliasRun run_folder_alias(const std::string& line, const std::string& win_dir);
     AliasStatus delete_program_alias(const std::string& name);
     AliasStatus delete_folder_alias(const std::string& name);
-    // Empties both directories (as far as the file system lets it).
+    // Empties both directories as far as the file system lets it: the
+    // aliases it refuses to delete (other users') stay, the others go.
     AliasStatus delete_all();
 
     const std::string& program_dir() const { return program_dir_; }
@@ -52,6 +55,9 @@ public:
 
 private:
     AliasStatus define_alias(const std::string& dir, const std::string& argument);
+    // What a refused write of dir + name means: an alias file that is
+    // there but may not be changed is another user's.
+    AliasStatus write_refused(const std::string& dir, const std::string& name, FsError error);
     // The target of the alias named line, or the reason there is none.
     AliasRun read_target(const std::string& dir, const std::string& line, std::string& target);
     // done when dir holds an alias file named exactly name (case counts).

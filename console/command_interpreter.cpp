@@ -106,6 +106,9 @@ CommandInterpreter::Flow CommandInterpreter::after(AliasStatus status) {
         case AliasStatus::refused:
             status_text_ = refused_status;
             return fail(false);
+        case AliasStatus::others_alias:
+            status_text_ = others_alias_status;
+            return fail(false);
         case AliasStatus::failed: break;
     }
     return fail(false);
@@ -186,9 +189,9 @@ CommandInterpreter::Flow CommandInterpreter::skin(const std::string& line) {
     }
     status_text_.clear();
     settings.skin_number = static_cast<std::int16_t>(number);
-    settings.skin_path = product::skin_path_prefix + number_text(settings.skin_number) + ".jpg";
+    settings.skin_path = skin_path_of(settings.skin_number);
     trap_armed_ = true;
-    switch (view_.load_skin(settings.skin_path)) {
+    switch (load_own_skin(view_, settings.skin_path)) {
         case LoadResult::ok: return Flow::next;
         case LoadResult::file_not_found: return fail(true);
         case LoadResult::failed: break;

@@ -19,6 +19,7 @@ inline constexpr const char* file_not_found_status = " >>ОШИБКА: ФАЙЛ 
 inline constexpr const char* invalid_name_status = " >>ОШИБКА: НЕДОПУСТИМОЕ ИМЯ";
 inline constexpr const char* invalid_value_status = " >>ОШИБКА: НЕДОПУСТИМОЕ ЗНАЧЕНИЕ";
 inline constexpr const char* refused_status = " >>ОШИБКА: ОТКАЗАНО СИСТЕМОЙ";
+inline constexpr const char* others_alias_status = " >>ОШИБКА: ЧУЖОЙ ПСЕВДОНИМ";
 
 // List1: the words Tab completes, in the order the completion scan tries them.
 inline constexpr const char* command_words[] = {

@@ -110,7 +110,7 @@ void ConsoleWindow::apply_layout(const ConsoleLayout& layout) {
     else
         place_controls(layout);
     load_fonts(layout);
-    if (!first && !state_.settings.skin_path.empty()) load_skin(state_.settings.skin_path);
+    if (!first) load_own_skin(*this, state_.settings.skin_path);
 }
 
 // The fonts at the layout's density; the old ones are deleted only after

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <limits>
 #include <optional>
+#include <string_view>
 
 #include "platform/text_codec.h"
 
@@ -99,7 +100,9 @@ SettingsOutcome load_settings(FileSystem& fs, ConsoleView& view, Settings& setti
     const std::string line = text.substr(0, line_length);
     settings.skin_path = cp1251_to_utf8(line.substr(0, skin_path_length));
     settings.skin_number = signed_digit(line[skin_digit_index - 1], line[skin_digit_index]);
-    const LoadResult skin = view.load_skin(settings.skin_path);
+    // The field is kept as read, to be written back unchanged at unload,
+    // whether or not its picture may be shown.
+    const LoadResult skin = load_own_skin(view, settings.skin_path);
 
     settings.font_color = color_of(line);
     view.set_text_color(color_for_code(settings.font_color));
@@ -113,6 +116,22 @@ SettingsOutcome load_settings(FileSystem& fs, ConsoleView& view, Settings& setti
     if (skin == LoadResult::file_not_found) return SettingsOutcome::skin_missing;
     if (skin == LoadResult::failed) return SettingsOutcome::skin_unusable;
     return SettingsOutcome::applied;
+}
+
+std::string skin_path_of(std::int16_t number) {
+    return product::skin_path_prefix + number_text(number) + ".jpg";
+}
+
+// The path must be the very text the console writes for the number it
+// holds: the prefix, the blank or minus sign, one digit (no "-0"), ".jpg".
+bool is_own_skin_path(const std::string& path) {
+    const std::size_t sign = std::string_view(product::skin_path_prefix).size();
+    if (path.size() <= sign + 1 || !is_digit(path[sign + 1])) return false;
+    return path == skin_path_of(signed_digit(path[sign], path[sign + 1]));
+}
+
+LoadResult load_own_skin(ConsoleView& view, const std::string& path) {
+    return is_own_skin_path(path) ? view.load_skin(path) : LoadResult::file_not_found;
 }
 
 bool fits_digit_field(double value) {

@@ -52,6 +52,23 @@ std::string format_settings(const Settings& settings);
 FsError save_settings(FileSystem& fs, const Settings& settings,
                       const std::string& path = product::settings_file);
 
+// The path of skin n as the console writes it: the Skins folder's fixed
+// prefix, the number with its blank or minus sign, ".jpg".
+std::string skin_path_of(std::int16_t number);
+
+// Whether a skin path names a picture of the console's own Skins folder in
+// exactly the form the console writes: the prefix, the skin number as one
+// digit after a blank or minus sign, ".jpg", byte for byte. The settings file is shared by every user of the
+// machine, so its skin field may hold any path another user chose: a
+// picture elsewhere, or a network path that would hand the user's
+// credentials to another host when merely looked at.
+bool is_own_skin_path(const std::string& path);
+
+// Loads the skin into the view only when its path is the console's own;
+// any other path counts as a missing picture and never reaches the view,
+// so the file system does not see it at all.
+LoadResult load_own_skin(ConsoleView& view, const std::string& path);
+
 // Whether a colour code or skin number can be kept in the file: each has
 // room for one digit and the blank or minus sign before it, so -9 to 9.
 bool fits_digit_field(double value);
