@@ -32,6 +32,9 @@ bool take_messages(HHOOK& hook, bool hook_road, HWND window, UINT press_message)
             // Fails without harm when Windows has removed the hook already.
             if (hook) UnhookWindowsHookEx(hook);
             hook = install_f12_hook(window, press_message, message.wParam != 0);
+        } else if (message.message == drop_hook_message && hook) {
+            UnhookWindowsHookEx(hook);
+            hook = nullptr;
         }
     }
     return true;

@@ -14,6 +14,11 @@ namespace vh {
 // open menu before it closes: only the thread that owns a menu can end it.
 inline constexpr UINT close_request_message = WM_APP + 2;
 
+// A thread message to the waiting thread: it removes its hook and tells
+// nobody, as Windows removes a hook that answered too late. The end-to-end
+// tests show by it that the console installs the hook again.
+inline constexpr UINT drop_hook_message = WM_APP + 4;
+
 class WaitingThread {
 public:
     WaitingThread() = default;
