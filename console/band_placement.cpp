@@ -13,7 +13,9 @@ void BandPlacer::start() {
 
 void BandPlacer::before_showing() {
     if (window_.shown()) return;
-    const Monitor working = monitors_.foreground().value_or(monitors_.under_mouse());
+    const std::optional<FrontWindow> front = monitors_.front_window();
+    const Monitor working =
+        front && is_place_of_work(*front) ? front->monitor : monitors_.under_mouse();
     if (working == monitor_ && working.dpi == dpi_) return;
     place(working, working.dpi);
 }

@@ -5,7 +5,8 @@
 // The band spans the top of one monitor at that monitor's density, from
 // its top-left corner (negative left of or above the primary): at start-up
 // the primary; when it is shown, the monitor of the window in front, or the
-// one under the mouse where no window is in front. A band already shown
+// one under the mouse where no window the user works in is in front (the
+// desktop, Start, the switcher, a window on another virtual desktop). A band already shown
 // stays where it is. When the displays change, the band stays on its
 // monitor, laid out for the monitor's new size and density; when that
 // monitor has gone, it moves to the primary.

@@ -1,5 +1,6 @@
 #include "console/close_request_win.h"
 
+#include "console/waiting_thread_win.h"
 #include "platform/win32/console_close_event.h"
 
 namespace vh {
@@ -11,7 +12,7 @@ bool CloseRequest::listen() {
 
 void CloseRequest::answer(HWND window) {
     answered_ = true;
-    PostMessageW(window, WM_CLOSE, 0, 0);
+    PostMessageW(window, close_request_message, 0, 0);
 }
 
 void register_console_restart() {

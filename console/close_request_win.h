@@ -10,8 +10,9 @@
 
 namespace vh {
 
-// The event is waited for by the window's own message loop, beside its
-// messages: no thread is spent listening.
+// The event is waited for by the console's waiting thread, which answers
+// it whatever loop the window's thread is in; where that thread could not
+// be had, by the window's own message loop, beside its messages.
 class CloseRequest {
 public:
     // Creates this console's close event; false when there is none to
@@ -20,7 +21,9 @@ public:
     // The event to wait for until it has been set once; null afterwards,
     // or when there is none.
     HANDLE event() const { return answered_ ? nullptr : event_.get(); }
-    // The event was set: WM_CLOSE reaches the window, whose unload writes
+    // The waiting thread answers the event: the message loop does not wait for it.
+    void leave_to_thread() { answered_ = true; }
+    // The event was set: the window is asked to close; its unload writes
     // the settings and removes the icon before the program ends.
     void answer(HWND window);
 

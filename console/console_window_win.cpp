@@ -22,11 +22,6 @@ const std::wstring window_class = to_wide(product::console_window_class);
 constexpr UINT_PTR timer_id = 1;
 constexpr int input_id = 10;
 constexpr int first_label_id = 20;
-// Posted by the keyboard hook for each press of F12.
-constexpr UINT f12_pressed_message = WM_APP + 1;
-
-enum MenuItem { toggle_item = 101, about_item = 102, quit_item = 103 };
-
 COLORREF to_colorref(const TextColor& color) {
     return color.system_window ? GetSysColor(COLOR_WINDOW)
                                : RGB(color.red, color.green, color.blue);
@@ -37,8 +32,9 @@ COLORREF to_colorref(const TextColor& color) {
 ConsoleWindow::ConsoleWindow() = default;
 ConsoleWindow::~ConsoleWindow() = default;
 
-bool ConsoleWindow::create(HINSTANCE instance, int show_command) {
+bool ConsoleWindow::create(HINSTANCE instance, int show_command, HANDLE close_event) {
     instance_ = instance;
+    close_event_ = close_event;
     icon_ = LoadIconW(instance, MAKEINTRESOURCEW(1));
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -89,7 +85,7 @@ void ConsoleWindow::load() {
     aliases_ = std::make_unique<AliasStore>(file_system_, starter_);
     interpreter_ = std::make_unique<CommandInterpreter>(state_, *this, *aliases_, starter_, keys_,
                                                         session_);
-    state_.f12_road = take_f12();
+    state_.f12_road = f12_.take(window_, close_event_, *this, keys_);
     forget_earlier_presses(state_, keys_);
     set_timer_interval(state_.settings.open_interval);
     settings_writable_ = may_write_at_unload(load_settings(file_system_, *this, state_.settings));
@@ -202,7 +198,6 @@ void ConsoleWindow::unload() {
     unloaded_ = true;
     if (settings_writable_) save_settings(file_system_, state_.settings);
     f12_.release();
-    f12_hook_.remove();
     remove_tray_icon();
 }
 
@@ -217,34 +212,14 @@ void ConsoleWindow::on_mouse_down(LPARAM position) {
     if (icon_menu_requested(x, y, state_.twips_x, twips_per_pixel_y_)) show_menu();
 }
 
-// F12 as the window's hot key where it is free; where it is held (by
-// Windows for its debugger, or by another program), through the keyboard
-// hook; where neither can be had, Timer1 polls it.
-F12Road ConsoleWindow::take_f12() {
-    if (f12_.register_for(window_)) return F12Road::registered;
-    if (f12_hook_.install(window_, f12_pressed_message)) return F12Road::hooked;
-    return F12Road::polled;
-}
-
-void ConsoleWindow::on_hot_key(WPARAM id) {
-    if (F12HotKey::is_this(id)) on_f12(*this);
-}
-
-// The icon's menu, shown the way that lets it close when the user clicks
-// elsewhere: the window in the foreground while tracking, a null message after.
 void ConsoleWindow::show_menu() {
-    HMENU menu = CreatePopupMenu();
-    AppendMenuW(menu, MF_STRING, toggle_item, L"Консоль\tF12");
-    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu, MF_STRING, about_item, L"О программе");
-    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu, MF_STRING, quit_item, L"Выход");
-    POINT cursor{};
-    GetCursorPos(&cursor);
-    SetForegroundWindow(window_);
-    TrackPopupMenu(menu, 0, cursor.x, cursor.y, 0, window_, nullptr);
-    PostMessageW(window_, WM_NULL, 0, 0);
-    DestroyMenu(menu);
+    if (!menu_.show(window_)) PostMessageW(window_, WM_CLOSE, 0, 0);
+}
+
+// An installer asks the console to end. An open menu ends first, and the
+// window closes once its loop has returned.
+void ConsoleWindow::on_close_request() {
+    if (!menu_.end_for_close()) PostMessageW(window_, WM_CLOSE, 0, 0);
 }
 
 void ConsoleWindow::on_command(int id) {
@@ -272,13 +247,13 @@ bool ConsoleWindow::on_registered_message(UINT message) {
 
 LRESULT ConsoleWindow::handle(UINT message, WPARAM w, LPARAM l) {
     if (on_registered_message(message)) return 0;
+    if (LRESULT result = 0; f12_.handle(message, w, l, result)) return result;
     switch (message) {
         case WM_ERASEBKGND: on_erase_background(reinterpret_cast<HDC>(w)); return 1;
         case WM_DRAWITEM: on_draw_label(*reinterpret_cast<DRAWITEMSTRUCT*>(l)); return TRUE;
         case WM_CTLCOLOREDIT: return on_color_input(reinterpret_cast<HDC>(w));
-        case WM_TIMER: on_poll_tick(state_, *this, keys_); return 0;
-        case WM_HOTKEY: on_hot_key(w); return 0;
-        case f12_pressed_message: on_f12(*this); return 0;
+        case WM_TIMER: f12_.on_poll_tick(); on_poll_tick(state_, *this, keys_); return 0;
+        case close_request_message: on_close_request(); return 0;
         case WM_LBUTTONDOWN: on_mouse_down(l); return 0;
         case WM_COMMAND: on_command(LOWORD(w)); return 0;
         case WM_SETFOCUS: SetFocus(input_line_); return 0;
@@ -411,6 +386,7 @@ LoadResult ConsoleWindow::load_skin(const std::string& path) {
 }
 
 void ConsoleWindow::set_timer_interval(int milliseconds) {
+    f12_.set_poll_interval(milliseconds);
     if (milliseconds > 0)
         SetTimer(window_, timer_id, static_cast<UINT>(milliseconds), nullptr);
     else

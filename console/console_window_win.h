@@ -13,7 +13,8 @@
 #include "console/band_placement.h"
 #include "console/console_state.h"
 #include "console/console_view.h"
-#include "console/hot_key_win.h"
+#include "console/f12_road_win.h"
+#include "console/icon_menu_win.h"
 #include "console/layout.h"
 #include "console/skin_win.h"
 #include "shared/screen_units_win.h"
@@ -36,8 +37,12 @@ public:
     ~ConsoleWindow() override;
 
     // Creates the band hidden, runs the load sequence, then shows it.
-    bool create(HINSTANCE instance, int show_command);
+    // close_event: an installer's close request, null where there is none.
+    bool create(HINSTANCE instance, int show_command, HANDLE close_event);
     HWND window() const { return window_; }
+    // Whether the console's waiting thread answers the close event; where
+    // it does not, the message loop must.
+    bool listens_for_close() const { return f12_.listens_for_close(); }
     // The About box takes Enter and Esc like a dialog.
     bool is_dialog_message(MSG& message);
 
@@ -66,8 +71,7 @@ private:
     void load();
     void unload();
     void on_mouse_down(LPARAM position);
-    void on_hot_key(WPARAM id);
-    F12Road take_f12();
+    void on_close_request();
     // BandWindow
     bool shown() override { return visible(); }
     void move_band(const ScreenRect& outer) override;
@@ -106,8 +110,9 @@ private:
     int twips_per_pixel_y_ = 15;
     bool unloaded_ = false;
     bool settings_writable_ = true;
-    F12HotKey f12_;
-    F12KeyboardHook f12_hook_;
+    HANDLE close_event_ = nullptr;
+    F12Keys f12_;
+    IconMenu menu_;
     WinMonitors monitors_;
     std::unique_ptr<BandPlacer> placer_;
 

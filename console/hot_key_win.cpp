@@ -1,6 +1,6 @@
 #include "console/hot_key_win.h"
 
-#include "console/hotkeys.h"
+#include <atomic>
 
 namespace vh {
 
@@ -8,11 +8,12 @@ namespace {
 
 constexpr int f12_id = 1;  // applications number their hot keys from 0 to 0xBFFF
 
-// The hook's target and its memory of F12. Set before the hook's thread
-// starts and read only there afterwards.
+// The hook's target and its memory of F12, set and read on the waiting
+// thread only; its counts, read by the window's watch too.
 HWND hook_window = nullptr;
 UINT hook_message = 0;
 F12Presses hook_presses;
+std::atomic<std::uint32_t> hook_acted{0}, hook_passed{0};
 
 bool modifier_held() {
     for (int key : {VK_SHIFT, VK_CONTROL, VK_MENU, VK_LWIN, VK_RWIN})
@@ -27,35 +28,16 @@ LRESULT CALLBACK keyboard_hook(int code, WPARAM w, LPARAM l) {
     if (code == HC_ACTION) {
         const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(l);
         if (key->vkCode == VK_F12) {
-            const HookedKey hooked =
-                hook_presses.on_key((key->flags & LLKHF_UP) != 0, modifier_held(), key->time);
-            if (hooked.act) PostMessageW(hook_window, hook_message, 0, 0);
+            const bool up = (key->flags & LLKHF_UP) != 0;
+            const HookedKey hooked = hook_presses.on_key(up, modifier_held(), key->time);
+            // Counted before the key state can show the press (after return).
+            if (hooked.act) ++hook_acted;
+            if (!hooked.consume && !up) ++hook_passed;
+            if (hooked.act) PostMessageW(hook_window, hook_message, 0, static_cast<LPARAM>(key->time));
             if (hooked.consume) return 1;
         }
     }
     return CallNextHookEx(nullptr, code, w, l);
-}
-
-struct HookStart {
-    HANDLE ready;
-    bool installed = false;
-};
-
-// The hook's thread: Windows calls a low-level hook through the message
-// queue of the thread that installed it, so the thread waits for messages
-// until it is told to quit.
-DWORD WINAPI hook_thread(void* parameter) {
-    auto* start = static_cast<HookStart*>(parameter);
-    MSG message;
-    PeekMessageW(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);  // makes the queue
-    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
-    HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, keyboard_hook, GetModuleHandleW(nullptr), 0);
-    start->installed = hook != nullptr;
-    SetEvent(start->ready);  // start is the installer's, and gone after this
-    if (!hook) return 1;
-    while (GetMessageW(&message, nullptr, 0, 0) > 0) {}
-    UnhookWindowsHookEx(hook);
-    return 0;
 }
 
 // An input event that moves and presses nothing. Windows lets the process
@@ -95,33 +77,17 @@ bool F12HotKey::is_this(WPARAM hot_key_id) {
     return hot_key_id == static_cast<WPARAM>(f12_id);
 }
 
-bool F12KeyboardHook::install(HWND window, UINT press_message) {
-    remove();
+HHOOK install_f12_hook(HWND window, UINT press_message, bool key_held) {
     hook_window = window;
     hook_message = press_message;
     hook_presses = F12Presses();
-    WinHandle ready(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!ready) return false;
-    HookStart start{ready.get()};
-    DWORD id = 0;
-    WinHandle thread(CreateThread(nullptr, 0, hook_thread, &start, 0, &id));
-    if (!thread) return false;
-    WaitForSingleObject(ready.get(), INFINITE);
-    if (!start.installed) {
-        WaitForSingleObject(thread.get(), INFINITE);
-        return false;
-    }
-    thread_ = std::move(thread);
-    thread_id_ = id;
-    return true;
+    // The time of the key events, the tick count's (GetMessageTime's).
+    if (key_held) hook_presses.take_held(GetTickCount());
+    return SetWindowsHookExW(WH_KEYBOARD_LL, keyboard_hook, GetModuleHandleW(nullptr), 0);
 }
 
-void F12KeyboardHook::remove() {
-    if (!thread_) return;
-    PostThreadMessageW(thread_id_, WM_QUIT, 0, 0);
-    WaitForSingleObject(thread_.get(), 2000);
-    thread_.close();
-    thread_id_ = 0;
+HookCounts f12_hook_counts() {
+    return {hook_acted.load(), hook_passed.load()};
 }
 
 bool take_foreground(HWND window) {

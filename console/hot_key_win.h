@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "platform/win32/win_handle.h"
+#include "console/hotkeys.h"
 
 namespace vh {
 
@@ -31,27 +31,16 @@ private:
 
 // A low-level keyboard hook that takes F12 before hot keys are matched and
 // before any program's queue gets it. It posts press_message to the window
-// once per press and keeps the press, its repeats and its release from
-// every other program; every other key goes on at once. It runs on a
-// thread of its own that does nothing else, so that it answers within the
-// system's hook time-out (past which Windows removes it without a word)
-// even while the window's thread is busy starting a program or opening a
-// folder. One per process.
-class F12KeyboardHook {
-public:
-    F12KeyboardHook() = default;
-    F12KeyboardHook(const F12KeyboardHook&) = delete;
-    F12KeyboardHook& operator=(const F12KeyboardHook&) = delete;
-    ~F12KeyboardHook() { remove(); }
-
-    // False when Windows refuses the hook: F12 can then only be polled.
-    bool install(HWND window, UINT press_message);
-    void remove();
-
-private:
-    WinHandle thread_;
-    DWORD thread_id_ = 0;
-};
+// once per press, the event's time in lParam, and keeps the press, its
+// repeats and its release from every other program; every other key goes
+// on at once. Installed, removed and called on the console's waiting
+// thread only, which does nothing else, so that it answers within the
+// system's hook time-out even while the window's thread is busy starting a
+// program or opening a folder. key_held: F12 is down now, by a press the
+// console has already acted on. Null when Windows refuses the hook.
+HHOOK install_f12_hook(HWND window, UINT press_message, bool key_held);
+// What the hook has counted; read on any thread.
+HookCounts f12_hook_counts();
 
 // Makes the window the foreground window. True when the window is in front
 // afterwards.

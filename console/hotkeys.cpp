@@ -74,7 +74,44 @@ HookedKey F12Presses::on_key(bool key_up, bool modifiers_held, std::uint32_t tim
     last_down_ms_ = time_ms;
     if (!repeat) held_ = modifiers_held ? Held::others : Held::ours;
     const bool ours = held_ == Held::ours;
-    return {ours, ours && !repeat};
+    return {ours || held_ == Held::missed, ours && !repeat};
+}
+
+void F12Presses::take_held(std::uint32_t time_ms) {
+    held_ = Held::missed;
+    last_down_ms_ = time_ms;
+}
+
+void HookWatch::start(KeyState& keys, F12Hook& hook) {
+    was_down_ = keys.sample(vk::f12).down;
+    last_ = before_last_ = hook.counts();
+}
+
+void HookWatch::on_tick(KeyState& keys, F12Hook& hook, ConsoleView& view, std::uint32_t now_ms) {
+    // A press is what the polled road counts as one (on_poll_tick).
+    const KeySample f12 = keys.sample(vk::f12);
+    const HookCounts counts = hook.counts();
+    const bool seen = !was_down_ && (f12.down || f12.pressed_since);
+    was_down_ = f12.down;
+    const bool passed = counts.passed != before_last_.passed;
+    const bool answered = counts.acted != before_last_.acted;
+    before_last_ = last_;
+    last_ = counts;
+    // A press with a modifier, which the hook left to the program in
+    // front: the hook is there.
+    if (!seen || passed) return;
+    hook.install_again(f12.down);
+    // The hook acted on the press, too late to keep it from the key state:
+    // Windows has removed it, but the press has had its answer.
+    if (answered) return;
+    polled_ = true;
+    polled_at_ms_ = now_ms;
+    on_f12(view);
+}
+
+void HookWatch::on_hooked_press(ConsoleView& view, std::uint32_t time_ms) {
+    if (polled_ && static_cast<std::int32_t>(time_ms - polled_at_ms_) <= 0) return;
+    on_f12(view);
 }
 
 bool icon_menu_requested(int x_pixels, int y_pixels, std::int16_t twips_x, int twips_y) {

@@ -9,8 +9,8 @@
 
 namespace {
 
-// The window's messages and an installer's close request, both on this
-// thread, until the window has gone.
+// The window's messages until the window has gone, and an installer's
+// close request where the waiting thread could not take it.
 int run_messages(vh::ConsoleWindow& form, vh::CloseRequest& close_request) {
     MSG message;
     for (;;) {
@@ -35,11 +35,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_command) {
     vh::SingleConsole single;
     if (!single.claim()) return 0;
     OleInitialize(nullptr);  // JPEG skins are decoded by the OLE picture loader
-    vh::ConsoleWindow form;
-    if (!form.create(instance, show_command)) return 1;
     // Installers of any session, and Windows' own, may end the console too.
     vh::CloseRequest close_request;
     close_request.listen();
+    vh::ConsoleWindow form;
+    if (!form.create(instance, show_command, close_request.event())) return 1;
+    if (form.listens_for_close()) close_request.leave_to_thread();
     vh::register_console_restart();
     const int result = run_messages(form, close_request);
     OleUninitialize();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 
 namespace vh {
 
@@ -20,6 +21,21 @@ long long distance(const ScreenRect& r, int x, int y) {
     return dx * dx + dy * dy;
 }
 
+bool same_name(const std::string& a, const char* b) {
+    std::size_t i = 0;
+    for (; i < a.size() && b[i]; ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return i == a.size() && !b[i];
+}
+
+bool named_one_of(const std::string& name, std::initializer_list<const char*> names) {
+    for (const char* n : names)
+        if (same_name(name, n)) return true;
+    return false;
+}
+
 long long distance(const ScreenRect& a, const ScreenRect& b) {
     const long long dx = std::max({0, a.left - b.right(), b.left - a.right()});
     const long long dy = std::max({0, a.top - b.bottom(), b.top - a.bottom()});
@@ -27,6 +43,32 @@ long long distance(const ScreenRect& a, const ScreenRect& b) {
 }
 
 }  // namespace
+
+bool is_place_of_work(const FrontWindow& front) {
+    if (front.cloaked) return false;
+    // The shell's windows by their classes, which the shell has kept from
+    // one Windows to the next: the desktop (Progman, WorkerW behind it) and
+    // the taskbars; Windows 7's Start menu (DV2ControlHost) and Alt+Tab
+    // (TaskSwitcherWnd, Flip3D for Windows+Tab); Windows 8's Start screen
+    // (ImmersiveLauncher); the switcher and Task View of Windows 10
+    // (MultitaskingViewFrame) and 11 (XamlExplorerHostIslandWindow), and
+    // the window Explorer brings forward between two switches
+    // (ForegroundStaging).
+    if (named_one_of(front.window_class,
+                     {"Progman", "WorkerW", "Shell_TrayWnd", "Shell_SecondaryTrayWnd",
+                      "DV2ControlHost", "TaskSwitcherWnd", "Flip3D", "ImmersiveLauncher",
+                      "MultitaskingViewFrame", "XamlExplorerHostIslandWindow",
+                      "ForegroundStaging"}))
+        return false;
+    // Start, Search and the action centre of Windows 10 and 11 are core
+    // windows of the shell's own hosts; the same class in any other
+    // program is an app the user works in.
+    if (same_name(front.window_class, "Windows.UI.Core.CoreWindow"))
+        return !named_one_of(front.program,
+                             {"StartMenuExperienceHost.exe", "ShellExperienceHost.exe",
+                              "SearchHost.exe", "SearchApp.exe", "SearchUI.exe"});
+    return true;
+}
 
 Monitor monitor_of_rect(const std::vector<Monitor>& monitors, const ScreenRect& rect) {
     const Monitor* best = nullptr;

@@ -29,15 +29,29 @@ struct Monitor {
     bool operator==(const Monitor&) const = default;
 };
 
+// What Windows tells of the foreground window.
+struct FrontWindow {
+    std::string window_class;  // as GetClassName gives it
+    std::string program;       // its process's program file name, if known
+    bool cloaked = false;      // kept off the screen by the desktop window manager
+    Monitor monitor;           // the monitor with the largest part of it
+};
+
+// Whether the user works in the foreground window, where the band then
+// goes. The shell's own surfaces are no place of work: the desktop and
+// the taskbars, Start, Search and Task View, the Alt+Tab switcher; nor is
+// a window the user cannot see (cloaked: on another virtual desktop, or a
+// suspended app's).
+bool is_place_of_work(const FrontWindow& front);
+
 class Monitors {
 public:
     virtual ~Monitors() = default;
     // Every monitor of the desktop as it is now.
     virtual std::vector<Monitor> list() = 0;
-    // The monitor holding the window in front of the user (the one with the
-    // largest part of it); none when no window is in front: the desktop, the
-    // taskbar, or the band itself.
-    virtual std::optional<Monitor> foreground() = 0;
+    // The foreground window; none when there is none, or it is the
+    // system's desktop window, the shell's, or the band itself.
+    virtual std::optional<FrontWindow> front_window() = 0;
     // The monitor under the mouse, or the nearest to it.
     virtual Monitor under_mouse() = 0;
 };

@@ -13,15 +13,47 @@ int system_dpi() {
     return dpi > 0 ? dpi : 96;
 }
 
-// Whether a window in front is part of the shell's desktop or taskbar,
-// where nobody works in a window: the band then goes under the mouse.
-bool is_desktop_or_taskbar(HWND window) {
-    if (window == GetShellWindow() || window == GetDesktopWindow()) return true;
-    wchar_t name[64] = {};
-    if (!GetClassNameW(window, name, 64)) return false;
-    const std::wstring kind = name;
-    return kind == L"Progman" || kind == L"WorkerW" || kind == L"Shell_TrayWnd" ||
-           kind == L"Shell_SecondaryTrayWnd";
+std::string class_of(HWND window) {
+    wchar_t name[256] = {};
+    const int length = GetClassNameW(window, name, 256);
+    return length > 0 ? to_utf8(std::wstring(name, static_cast<std::size_t>(length))) : "";
+}
+
+// The program file's name of the window's process ("SearchHost.exe");
+// empty where Windows does not tell. Limited query rights are granted on
+// the processes of the user's session, elevated ones included.
+std::string program_of(HWND window) {
+    DWORD process_id = 0;
+    GetWindowThreadProcessId(window, &process_id);
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process_id);
+    if (!process) return "";
+    wchar_t path[MAX_PATH] = {};
+    DWORD length = MAX_PATH;
+    const bool known = QueryFullProcessImageNameW(process, 0, path, &length) != 0;
+    CloseHandle(process);
+    if (!known) return "";
+    const std::wstring full(path, length);
+    const std::size_t slash = full.find_last_of(L"\\/");
+    return to_utf8(slash == std::wstring::npos ? full : full.substr(slash + 1));
+}
+
+// Whether the desktop window manager keeps the window off the screen: on
+// another virtual desktop, a suspended app's, or hidden by the shell.
+// dwmapi.dll is not one of the system's known DLLs: it is loaded from the
+// system folder by full search rule, never from the program's own folder.
+// Windows before 8 has no cloaking, and tells no cloak.
+bool is_cloaked(HWND window) {
+    using GetAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
+    static const auto get_attribute = [] {
+        HMODULE dwm = LoadLibraryExW(L"dwmapi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+        return dwm ? reinterpret_cast<GetAttributeFn>(reinterpret_cast<void (*)()>(
+                         GetProcAddress(dwm, "DwmGetWindowAttribute")))
+                   : nullptr;
+    }();
+    constexpr DWORD cloaked_attribute = 14;  // DWMWA_CLOAKED
+    DWORD cloak = 0;
+    return get_attribute &&
+           SUCCEEDED(get_attribute(window, cloaked_attribute, &cloak, sizeof cloak)) && cloak != 0;
 }
 
 // Where Windows tells no monitor apart: the primary screen as the system
@@ -72,12 +104,14 @@ std::vector<Monitor> WinMonitors::list() {
     return monitors;
 }
 
-std::optional<Monitor> WinMonitors::foreground() {
+std::optional<FrontWindow> WinMonitors::front_window() {
     HWND front = GetForegroundWindow();
     if (front) front = GetAncestor(front, GA_ROOT);
-    if (!front || front == band_ || is_desktop_or_taskbar(front)) return std::nullopt;
+    if (!front || front == band_ || front == GetShellWindow() || front == GetDesktopWindow())
+        return std::nullopt;
     // A minimised window counts where it was before it was minimised.
-    return describe_monitor(MonitorFromWindow(front, MONITOR_DEFAULTTONEAREST));
+    return FrontWindow{class_of(front), program_of(front), is_cloaked(front),
+                       describe_monitor(MonitorFromWindow(front, MONITOR_DEFAULTTONEAREST))};
 }
 
 Monitor WinMonitors::under_mouse() {

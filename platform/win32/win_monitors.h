@@ -15,7 +15,7 @@ public:
     void set_band(HWND band) { band_ = band; }
 
     std::vector<Monitor> list() override;
-    std::optional<Monitor> foreground() override;
+    std::optional<FrontWindow> front_window() override;
     Monitor under_mouse() override;
 
 private:

@@ -8,7 +8,7 @@
 
 #include "platform/win32/win_console_sessions.h"
 #include "tests/e2e/console_fixture.h"
-
+#include "tests/e2e/key_probe.h"
 
 namespace vh::e2e {
 namespace {
@@ -62,6 +62,35 @@ TEST_F(ConsoleTest, EndedByWindowsOrByAnInstallersRequestItWritesItsSettingsAndE
         EXPECT_FALSE(wait_until([] { return find_console_tray_icon().has_value(); }, 1s))
             << "the icon stayed in the notification area";
         EXPECT_TRUE(replaceable(install_dir + "\\Varnholde.exe"));
+    }
+}
+
+// An installer's request while the icon's menu is open, whose loop holds
+// the window's thread: the console still ends within the installer's 5 s
+// wait, writing its settings, whether F12 is its hot key or its hook's
+// (another program holding F12, as Windows does).
+TEST_F(ConsoleTest, ACloseRequestEndsTheConsoleWhileItsMenuIsOpen) {
+    for (const bool hooked : {false, true}) {
+        SCOPED_TRACE(hooked ? "F12 through the hook" : "F12 as the console's hot key");
+        std::optional<KeyProbe> probe;
+        if (hooked) probe.emplace(true);
+        ASSERT_TRUE(!probe || probe->holds_f12());
+        ASSERT_TRUE(write_file(settings_file, example_settings));
+        ASSERT_NO_FATAL_FAILURE(start_console());
+        std::optional<POINT> icon;
+        ASSERT_TRUE(wait_until([&] { return (icon = find_console_tray_icon()).has_value(); }))
+            << "no icon";
+        enter("con_fontcolor 5");
+        right_click_at(*icon);
+        ASSERT_NE(wait_for_menu(console.id()), nullptr) << "the icon's menu did not open";
+
+        ASSERT_NO_FATAL_FAILURE(ask_to_end(Way::close_event, band, console.id()));
+        ASSERT_TRUE(console.wait_exit(5s)) << "the console did not end within the wait";
+        std::string expected = example_settings;
+        expected[46] = '5';
+        EXPECT_EQ(read_file(settings_file), expected);
+        EXPECT_FALSE(wait_until([] { return find_console_tray_icon().has_value(); }, 1s))
+            << "the icon stayed in the notification area";
     }
 }
 

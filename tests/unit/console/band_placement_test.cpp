@@ -92,6 +92,10 @@ struct Arrangement {
     const char* unplugged;            // a monitor removed while the band is on it
     ScreenRect band;                  // the band's outer rectangle
     int label_font, input_font;       // character heights, pixels
+    // What Windows tells of the window in front.
+    const char* front_class = "Notepad";
+    const char* front_program = "notepad.exe";
+    bool front_cloaked = false;
 };
 
 TEST(BandPlacement, TheBandSpansTheTopOfTheMonitorTheUserWorksOn) {
@@ -123,11 +127,39 @@ TEST(BandPlacement, TheBandSpansTheTopOfTheMonitorTheUserWorksOn) {
          3000, 0, nullptr, {0, 0, 1920, 270}, 20, 24},
         {"undocked: the external removed under the band", {laptop_125, external_100}, true,
          ScreenRect{2500, 0, 1000, 700}, 0, 0, "\\\\.\\DISPLAY2", {0, 0, 1920, 270}, 20, 24},
+        // Windows the user does not work in: the band follows the mouse.
+        {"a cloaked window (another virtual desktop): the mouse's", {at_100, right_150}, true,
+         on_right, 500, 500, nullptr, {0, 0, 1920, 270}, 16, 19, "Notepad", "notepad.exe", true},
+        {"Start of Windows 10 and 11", {at_100, right_150}, true, on_right, 500, 500, nullptr,
+         {0, 0, 1920, 270}, 16, 19, "Windows.UI.Core.CoreWindow", "StartMenuExperienceHost.exe"},
+        {"Search of Windows 11, in another case", {at_100, right_150}, true, on_right, 500, 500,
+         nullptr, {0, 0, 1920, 270}, 16, 19, "Windows.UI.Core.CoreWindow", "searchhost.EXE"},
+        {"Search of Windows 10", {at_100, right_150}, true, on_right, 500, 500, nullptr,
+         {0, 0, 1920, 270}, 16, 19, "Windows.UI.Core.CoreWindow", "SearchApp.exe"},
+        {"the action centre", {at_100, right_150}, true, on_right, 500, 500, nullptr,
+         {0, 0, 1920, 270}, 16, 19, "Windows.UI.Core.CoreWindow", "ShellExperienceHost.exe"},
+        {"an app's core window is a place of work", {at_100, right_150}, true, on_right, 500, 500,
+         nullptr, {1920, 0, 2560, 360}, 24, 29, "Windows.UI.Core.CoreWindow", "WWAHost.exe"},
+        {"Alt+Tab and Task View of Windows 10", {at_100, right_150}, true, on_right, 500, 500,
+         nullptr, {0, 0, 1920, 270}, 16, 19, "MultitaskingViewFrame", "explorer.exe"},
+        {"Alt+Tab of Windows 11", {at_100, right_150}, true, on_right, 500, 500, nullptr,
+         {0, 0, 1920, 270}, 16, 19, "XamlExplorerHostIslandWindow", "explorer.exe"},
+        {"between two switches", {at_100, right_150}, true, on_right, 500, 500, nullptr,
+         {0, 0, 1920, 270}, 16, 19, "ForegroundStaging", "explorer.exe"},
+        {"the taskbar of the other monitor", {at_100, right_150}, true, on_right, 500, 500,
+         nullptr, {0, 0, 1920, 270}, 16, 19, "Shell_SecondaryTrayWnd", "explorer.exe"},
+        {"a window whose class only begins like the taskbar's", {at_100, right_150}, true,
+         on_right, 500, 500, nullptr, {1920, 0, 2560, 360}, 24, 29, "Shell_TrayWndX", "x.exe"},
+        {"a program Windows does not name", {at_100, right_150}, true, on_right, 500, 500,
+         nullptr, {1920, 0, 2560, 360}, 24, 29, "Windows.UI.Core.CoreWindow", ""},
     };
     for (const Arrangement& row : rows) {
         SCOPED_TRACE(row.name);
         Desk desk(row.monitors);
         desk.monitors.foreground_window = row.front;
+        desk.monitors.front_class = row.front_class;
+        desk.monitors.front_program = row.front_program;
+        desk.monitors.front_cloaked = row.front_cloaked;
         desk.monitors.mouse_x = row.mouse_x;
         desk.monitors.mouse_y = row.mouse_y;
         desk.placer.start();

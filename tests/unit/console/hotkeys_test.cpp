@@ -164,6 +164,10 @@ TEST(HookedF12, ActsOncePerPressAndKeepsItsRepeatsAndReleaseFromOtherPrograms) {
         {"a release the hook never saw (an elevated window had it)", "D3DU", "aac"},
         {"a release without a press", "U", "."},
         {"a press then one with a modifier, released between unseen", "D3MU", "a.."},
+        // Installed again while held (H): a press already acted on.
+        {"held at installation: repeats kept, release passed on", "HDDDU", "ccc."},
+        {"held at installation, then a new press", "HU1DU", ".ac"},
+        {"held at installation, released unseen, pressed later", "H3DU", "ac"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -175,11 +179,124 @@ TEST(HookedF12, ActsOncePerPressAndKeepsItsRepeatsAndReleaseFromOtherPrograms) {
                 time += 1000u * static_cast<std::uint32_t>(*e - '0');
                 continue;
             }
+            if (*e == 'H') {
+                presses.take_held(time);
+                continue;
+            }
             time += 30;
             const HookedKey key = presses.on_key(*e == 'U', *e == 'M', time);
             results += key.act ? (key.consume ? 'a' : '!') : (key.consume ? 'c' : '.');
         }
         EXPECT_EQ(results, c.results);
+    }
+}
+
+// The keyboard as Windows runs it with the console's low-level hook: a hook
+// in place sees F12 before the key state and keeps what it takes from it;
+// one that Windows has removed lets every event reach the key state. The
+// window receives the hook's presses as posted messages, and its timer's
+// ticks, in the order the script gives.
+struct HookedKeyboard : F12Hook {
+    HookCounts counts() override { return counted; }
+    void install_again(bool key_down) override {
+        ++installs;
+        in_place = true;
+        presses = F12Presses();
+        if (key_down) presses.take_held(now);
+    }
+    // One F12 event; a hook that has timed out lets it through and is gone.
+    void key(bool up, bool modifier) {
+        now += 30;
+        if (slow) {
+            slow = in_place = false;
+            late_down_ms = now;
+        } else if (in_place) {
+            const HookedKey k = presses.on_key(up, modifier, now);
+            if (k.act) ++counted.acted, posted.push_back(now);
+            if (!k.consume && !up) ++counted.passed;
+            if (k.consume) return;
+        }
+        if (up)
+            keys.release(vk::f12);
+        else
+            keys.press(vk::f12);
+    }
+    // The timed-out hook runs at last and acts on the press it was late for.
+    void late_answer() {
+        ++counted.acted;
+        posted.push_back(late_down_ms);
+    }
+    void deliver() {
+        for (std::uint32_t time : posted) watch.on_hooked_press(view, time);
+        posted.clear();
+    }
+    void tick() {
+        now += 200;
+        const bool before = view.shown;
+        watch.on_tick(keys, *this, view, now);
+        if (view.shown != before) ++toggles_by_tick;
+    }
+
+    FakeKeyState keys;
+    FakeConsoleView view;
+    HookWatch watch;
+    F12Presses presses;
+    HookCounts counted;
+    std::vector<std::uint32_t> posted;
+    bool in_place = true, slow = false;
+    std::uint32_t now = 0xFFFFF000u, late_down_ms = 0;  // the clock wraps
+    int installs = 0, toggles_by_tick = 0;
+};
+
+// Scripts: D down, U up, M down with a modifier held; X Windows removes the
+// hook without a word; S the hook is too slow for the next event (Windows
+// passes it on and removes the hook), L it runs at last; P the window takes
+// the hook's posted presses; T a tick of the watch; ! the watch starts
+// (before the script where it does not say).
+TEST(HookWatch, AHookWindowsRemovedIsInstalledAgainAndThePressActsOnce) {
+    struct Case { const char* name; const char* script; int toggles, by_tick, installs; };
+    const Case cases[] = {
+        {"the hook in place takes the press", "DUPTT", 1, 0, 0},
+        {"removed: the tick sees the press", "XDUTT", 1, 1, 1},
+        {"removed, then the next press is the hook's again", "XDUTDUPT", 2, 1, 1},
+        {"removed, held over ticks with auto-repeat", "XDDTDDDTUT", 1, 1, 1},
+        {"removed, pressed and held past the install", "XDTDDUDUPT", 2, 1, 1},
+        {"removed twice", "XDUTXDUT", 2, 2, 2},
+        {"timed out, its late answer before the tick", "SDLPTUT", 1, 0, 1},
+        {"timed out, its late answer after the tick", "SDTLPUT", 1, 1, 1},
+        {"timed out on a tap between two ticks", "SDUTLPT", 1, 1, 1},
+        {"with a modifier, the program in front's", "MUTMT", 0, 0, 0},
+        {"pressed before the watch started", "XDU!TT", 0, 0, 0},
+        {"no key", "TTT", 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        HookedKeyboard board;
+        board.view.shown = false;
+        const bool starts_later = std::string(c.script).find('!') != std::string::npos;
+        if (!starts_later) board.watch.start(board.keys, board);
+        int toggles = 0;
+        for (const char* e = c.script; *e; ++e) {
+            const bool before = board.view.shown;
+            switch (*e) {
+                case 'D': board.key(false, false); break;
+                case 'U': board.key(true, false); break;
+                case 'M': board.key(false, true); break;
+                case 'X': board.in_place = false; break;
+                case 'S': board.slow = true; break;
+                case 'L': board.late_answer(); break;
+                case 'P': board.deliver(); break;
+                case 'T': board.tick(); break;
+                case '!': board.watch.start(board.keys, board); break;
+            }
+            if (board.view.shown != before) ++toggles;
+        }
+        EXPECT_EQ(toggles, c.toggles);
+        EXPECT_EQ(board.toggles_by_tick, c.by_tick);
+        EXPECT_EQ(board.installs, c.installs);
+        // After the script, the hook's road holds: F12 no longer reaches
+        // the key state where the hook was installed again.
+        if (board.installs > 0) EXPECT_TRUE(board.in_place);
     }
 }
 
