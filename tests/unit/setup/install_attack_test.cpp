@@ -99,8 +99,9 @@ TEST(InstallAttacks, NothingOutsideTheTreeChangesAndARefusalChangesNothing) {
         registry.put_value(hkey_local_machine, product::shell_folders_key, "Common Programs", reg_sz,
                            programs + '\0');
         SilentView view;
-        if (attack.installed_first)
+        if (attack.installed_first) {
             ASSERT_EQ(run_installation(fs, registry, view, package), InstallResult::installed);
+        }
         attack.before(fs);
         const auto before = fs.snapshot();
         EXPECT_EQ(run_installation(fs, registry, view, package), attack.result) << view.status;
