@@ -7,6 +7,8 @@
 #include <optional>
 
 #include "platform/win32/console_close_event.h"
+#include "platform/win32/job_breakaway.h"
+#include "platform/win32/win_session_task.h"
 #include "platform/win32/wide.h"
 
 namespace vh {
@@ -117,6 +119,12 @@ bool WinConsoleSessions::find_holders(const std::vector<std::string>& files,
     return true;
 }
 
+bool WinConsoleSessions::listens(const HoldingProcess& holder) {
+    return WinHandle(
+               OpenEventW(SYNCHRONIZE, FALSE, console_close_event_name(holder.id).c_str()))
+        .get() != nullptr;
+}
+
 bool WinConsoleSessions::ask_to_close(const HoldingProcess& holder) {
     const WinHandle event(
         OpenEventW(EVENT_MODIFY_STATE, FALSE, console_close_event_name(holder.id).c_str()));
@@ -148,13 +156,38 @@ bool WinConsoleSessions::wait_until_ended(const std::vector<HoldingProcess>& hol
     }
 }
 
-// The new process gets the user's environment and the session's
-// interactive desktop; nothing waits for it.
 bool WinConsoleSessions::start_in_session(const std::string& program,
                                           const std::string& directory,
                                           std::uint32_t session) {
+    return vh::start_in_session(*this, program, directory, session);
+}
+
+bool WinConsoleSessions::can_start_in_session(std::uint32_t session) {
+    return vh::can_start_in_session(*this, session);
+}
+
+bool WinConsoleSessions::has_user_token(std::uint32_t session) {
+    return unelevated_user_token(session).has_value();
+}
+
+bool WinConsoleSessions::scheduler_reaches(std::uint32_t session) {
+    return scheduler_reaches_session(session);
+}
+
+bool WinConsoleSessions::start_through_scheduler(std::uint32_t session,
+                                                 const std::string& program,
+                                                 const std::string& directory) {
+    return run_once_in_session(session, program, directory);
+}
+
+// The new process gets the user's environment and the session's
+// interactive desktop; nothing waits for it.
+ProcessCreation WinConsoleSessions::start_with_user_token(std::uint32_t session,
+                                                          const std::string& program,
+                                                          const std::string& directory,
+                                                          bool breakaway) {
     const std::optional<WinHandle> token = unelevated_user_token(session);
-    if (!token) return false;
+    if (!token) return ProcessCreation::failed;
     // What CreateProcessAsUserW may need of its caller to give a process
     // another user's token.
     enable_privilege(SE_ASSIGNPRIMARYTOKEN_NAME);
@@ -170,13 +203,14 @@ bool WinConsoleSessions::start_in_session(const std::string& program,
     PROCESS_INFORMATION started{};
     const BOOL ok = CreateProcessAsUserW(
         token->get(), application.c_str(), command_line.data(), nullptr, nullptr, FALSE,
-        CREATE_UNICODE_ENVIRONMENT, environment, folder.empty() ? nullptr : folder.c_str(),
-        &startup, &started);
+        CREATE_UNICODE_ENVIRONMENT | breakaway_flag(breakaway), environment,
+        folder.empty() ? nullptr : folder.c_str(), &startup, &started);
+    const ProcessCreation failure = creation_failure(breakaway);
     if (environment) DestroyEnvironmentBlock(environment);
-    if (!ok) return false;
+    if (!ok) return failure;
     CloseHandle(started.hThread);
     CloseHandle(started.hProcess);
-    return true;
+    return ProcessCreation::started;
 }
 
 }  // namespace vh
