@@ -407,6 +407,9 @@ TEST_F(UninstallTest, ConsolesOfOtherSessionsAreClosedFirstAndARefusalStartsThem
         fs.set_in_use(exe, true);
         FakeConsoleSessions sessions;
         sessions.session = 0;
+        // The console is removed, so it need not come back: a session into
+        // which there is no way does not keep its console from closing.
+        sessions.without_way = {2};
         for (const std::uint32_t session : {1u, 2u}) {
             FakeConsoleSessions::Process p;
             p.process = {session + 40, session};
@@ -439,6 +442,7 @@ TEST_F(UninstallTest, ConsolesOfOtherSessionsAreClosedFirstAndARefusalStartsThem
             EXPECT_EQ(sessions.started[0].session, 1u);
         }
         EXPECT_EQ(sessions.asked, (std::vector<std::uint32_t>{41, 42}));
+        EXPECT_TRUE(sessions.sessions_checked.empty());
         EXPECT_EQ(view.messages.at(1), "Закрытие консоли Varnholde в сеансе 1");
         system.sessions = nullptr;
     }
