@@ -26,6 +26,9 @@ public:
     // Windows could not tell.
     virtual bool find_holders(const std::vector<std::string>& files,
                               std::vector<HoldingProcess>& holders) = 0;
+    // Whether the holder is a console that listens for the request below;
+    // nothing is asked.
+    virtual bool listens(const HoldingProcess& holder) = 0;
     // Asks a holder that is a console to end as its "Выход" does (settings
     // written, icon removed); false when it is no console that listens.
     virtual bool ask_to_close(const HoldingProcess& holder) = 0;
@@ -37,6 +40,9 @@ public:
     // on there and with that user's own rights; false when it could not.
     virtual bool start_in_session(const std::string& program, const std::string& directory,
                                   std::uint32_t session) = 0;
+    // Whether start_in_session has a way into the session from this
+    // process; asked before a console there is ended.
+    virtual bool can_start_in_session(std::uint32_t session) = 0;
 };
 
 }  // namespace vh

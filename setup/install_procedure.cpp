@@ -172,15 +172,18 @@ private:
     // A running console holds its program file, and its unload writes the
     // settings: every console, in whatever session, ends the normal way
     // before anything is looked at. One that does not end stops the
-    // installation; those that did run again.
+    // installation; those that did run again. A console of another session
+    // into which this program has no way to start it again is not closed:
+    // it stops the installation while every console still runs.
     bool close_console() {
         const ConsoleClose closed = close_consoles(
             consoles_, installed_tree_files(),
             [this](const std::string& text) { view_.set_status_text(text); }, closed_);
-        if (closed != ConsoleClose::still_running) return true;
-        fail(std::string("Установка прервана: ") + console_not_closed_text +
-                 " и запустите установку снова.",
-             0);
+        if (closed == ConsoleClose::none_running || closed == ConsoleClose::closed) return true;
+        const std::string why = closed == ConsoleClose::not_startable
+                                    ? console_not_startable_text(closed_.not_startable)
+                                    : console_not_closed_text;
+        fail("Установка прервана: " + why + " и запустите установку снова.", 0);
         restart_console();
         return false;
     }
@@ -537,7 +540,8 @@ InstallResult run_installation(FileSystem& fs, Registry& registry, InstallerView
                                const std::string& package_dir, ShellFolders* shell,
                                RunningConsole* console, DesktopStarter* starter,
                                ConsoleSessions* sessions) {
-    return Installation(fs, registry, view, package_dir, shell, {console, sessions, starter}).run();
+    return Installation(fs, registry, view, package_dir, shell, {console, sessions, starter, true})
+        .run();
 }
 
 }  // namespace vh

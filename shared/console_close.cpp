@@ -1,6 +1,7 @@
 #include "shared/console_close.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace vh {
 
@@ -28,7 +29,34 @@ void add_session(std::vector<std::uint32_t>& sessions, std::uint32_t session) {
         sessions.push_back(session);
 }
 
+bool has_session(const std::vector<std::uint32_t>& sessions, std::uint32_t session) {
+    return std::find(sessions.begin(), sessions.end(), session) != sessions.end();
+}
+
+// The first session of another user whose console could not be started
+// there again; each session is looked at once. This session's console
+// comes back through the desktop starter.
+std::optional<std::uint32_t> session_without_way(ConsoleSessions& sessions,
+                                                 const std::vector<HoldingProcess>& holders) {
+    const std::uint32_t own = sessions.own_session();
+    std::vector<std::uint32_t> reachable;
+    for (const HoldingProcess& holder : holders) {
+        if (holder.session == own || has_session(reachable, holder.session) ||
+            !sessions.listens(holder))
+            continue;
+        if (!sessions.can_start_in_session(holder.session)) return holder.session;
+        reachable.push_back(holder.session);
+    }
+    return std::nullopt;
+}
+
 }  // namespace
+
+std::string console_not_startable_text(std::uint32_t session) {
+    return in_session("консоль Varnholde", session) +
+           " не удастся запустить снова от имени её пользователя; закройте её в том сеансе "
+           "(\"Выход\" в меню её значка)";
+}
 
 ConsoleClose close_running_console(RunningConsole* console, const ShowText& show_status) {
     if (!console || !console->find()) return ConsoleClose::none_running;
@@ -41,13 +69,22 @@ ConsoleClose close_running_console(RunningConsole* console, const ShowText& show
 ConsoleClose close_consoles(const ConsoleReach& reach, const std::vector<std::string>& files,
                             const ShowText& show_status, ClosedConsoles& closed) {
     closed = {};
+    // Found before anything is closed, so that a console that could not
+    // come back stops it all while every console still runs. When Windows
+    // cannot tell who holds the files, the caller's checks still find a
+    // held file.
+    std::vector<HoldingProcess> holders;
+    const bool listed = reach.sessions && reach.sessions->find_holders(files, holders);
+    if (listed && reach.starts_again)
+        if (const auto session = session_without_way(*reach.sessions, holders)) {
+            closed.not_startable = *session;
+            return ConsoleClose::not_startable;
+        }
     const ConsoleClose by_window = close_running_console(reach.window, show_status);
     closed.by_window = by_window == ConsoleClose::closed;
-    if (by_window == ConsoleClose::still_running || !reach.sessions) return by_window;
-    std::vector<HoldingProcess> holders;
-    // When Windows cannot tell who holds the files, the caller's checks
-    // still find a held file.
-    if (!reach.sessions->find_holders(files, holders)) return by_window;
+    // The console closed through its window is among the holders; having
+    // ended, it no longer listens and is not asked again.
+    if (by_window == ConsoleClose::still_running || !listed) return by_window;
     const std::vector<HoldingProcess> asked = ask_holders(*reach.sessions, holders, show_status);
     if (asked.empty()) return by_window;
     const bool ended = reach.sessions->wait_until_ended(asked, console_close_timeout_ms);

@@ -31,10 +31,15 @@ inline constexpr const char* console_not_closed_text =
 inline constexpr const char* console_of_other_user_text =
     "консоль Varnholde запущена другим пользователем";
 
+// Why the caller stopped when a console of another session could not be
+// started there again after it ended; it was left running.
+std::string console_not_startable_text(std::uint32_t session);
+
 enum class ConsoleClose {
     none_running,   // nothing was asked
     closed,         // consoles ran and have ended
     still_running,  // one did not end in time
+    not_startable,  // one could not be started again: none was asked
 };
 
 using ShowText = std::function<void(const std::string&)>;
@@ -50,17 +55,23 @@ struct ConsoleReach {
     RunningConsole* window = nullptr;     // this session's, by its window
     ConsoleSessions* sessions = nullptr;  // every session's, by the files they hold
     DesktopStarter* starter = nullptr;    // starts this session's as its desktop user
+    // The caller starts every closed console again: a console of another
+    // session is closed only where it can be started there again.
+    bool starts_again = false;
 };
 
 // The consoles that were closed and are to run again.
 struct ClosedConsoles {
     bool by_window = false;              // this session's, through its window
     std::vector<std::uint32_t> sessions;  // sessions whose console ended on request
+    std::uint32_t not_startable = 0;      // the session that stopped it all (not_startable)
     bool any() const { return by_window || !sessions.empty(); }
 };
 
 // Closes the console of this session through its window, then asks every
 // console that holds one of the files, in any session, and waits for them.
+// Where the caller starts them again, a console of another session into
+// which there is no way stops it all before anything is closed.
 // Whatever it says, the caller still checks that the files can be
 // changed: a console may have "ended" without letting go of them.
 ConsoleClose close_consoles(const ConsoleReach& reach, const std::vector<std::string>& files,

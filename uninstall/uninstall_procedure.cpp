@@ -435,17 +435,25 @@ UninstallOutcome run_uninstall(const UninstallSystem& system, UninstallView& vie
     return Procedure(system, view).run();
 }
 
-std::string batch_file_text(const std::string& own_directory, const std::string& own_file_name) {
+std::string batch_file_text(const std::string& own_directory, const std::string& own_file_name,
+                            BatchTries tries) {
     const std::string program = batch_quoted(file_stem(own_file_name) + ".exe");
-    return ":no_ex\r\n"
-           "del " + program + "\r\n"
+    return "set vh_free=0\r\n"
+           "set vh_held=0\r\n"
+           ":no_ex\r\n"
+           // /f: read-only too; /a: hidden and system too, which "del"
+           // alone skips while "if exist" still sees them.
+           "del /f /a " + program + "\r\n"
            "if not exist " + program + " goto done\r\n"
-           // A read-only file is never deleted, however long the batch
-           // waits: it gives up. Anything else that keeps the file (the
-           // uninstaller still running, its last window open) lets go of it
-           // in the end.
-           "for %%f in (" + program + ") do set vh_attributes=%%~af\r\n"
-           "if \"%vh_attributes:~1,1%\"==\"r\" goto done\r\n"
+           // The file opened for appending, with nothing written: the
+           // "set" behind the redirection runs only where the open
+           // succeeded, which a running program's file refuses.
+           "set vh_open=\r\n"
+           ">>" + program + " set vh_open=1\r\n"
+           "if defined vh_open set /a vh_free+=1\r\n"
+           "if not defined vh_open set /a vh_held+=1\r\n"
+           "if %vh_free% geq " + std::to_string(tries.once_free) + " goto done\r\n"
+           "if %vh_held% geq " + std::to_string(tries.while_held) + " goto done\r\n"
            // Two echoes of the local host lie a second apart. Named by its
            // full path: the interpreter, elevated, would otherwise look in
            // the current directory first.

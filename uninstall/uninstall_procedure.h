@@ -73,12 +73,25 @@ enum class UninstallOutcome {
 // when it names this uninstaller.
 UninstallOutcome run_uninstall(const UninstallSystem& system, UninstallView& view);
 
+// How many times "Del_Unin.bat" tries to delete the uninstaller, a second
+// apart, before it gives up. The batch tells the uninstaller's end by its
+// file: a running program's file cannot be opened for writing. Once it
+// can (the uninstaller has ended) and still cannot be deleted (an access
+// rule forbids it, another program holds it), ten minutes; while it
+// cannot (the user reads the last window, or the file cannot be written
+// either), about a day.
+struct BatchTries {
+    int once_free = 600;
+    int while_held = 86400;
+};
+
 // The lines of "Del_Unin.bat", each ended by CR LF (UTF-8 text; the file
-// holds them in the OEM code page 866): delete the uninstaller, which can
-// be done once it has ended; while it cannot, wait a second and try again,
-// for as long as the uninstaller runs, giving up only on a read-only file;
-// then delete the batch file itself. Paths are quoted.
-std::string batch_file_text(const std::string& own_directory, const std::string& own_file_name);
+// holds them in the OEM code page 866): delete the uninstaller whatever
+// its attributes, which can be done once it has ended; while it cannot,
+// wait a second and try again, within the bounds given; then delete the
+// batch file itself. Paths are quoted.
+std::string batch_file_text(const std::string& own_directory, const std::string& own_file_name,
+                            BatchTries tries = {});
 
 // The command line that runs the batch file hidden through the interpreter.
 std::string batch_command_line(const std::string& command_interpreter,

@@ -10,6 +10,7 @@
 #include "platform/desktop_starter.h"
 #include "platform/names.h"
 #include "platform/running_console.h"
+#include "platform/session_start.h"
 #include "platform/shell_folders.h"
 
 namespace vh {
@@ -87,6 +88,10 @@ public:
                 }
         return true;
     }
+    bool listens(const HoldingProcess& holder) override {
+        const Process* p = find(holder.id);
+        return p && p->console && p->running;
+    }
     bool ask_to_close(const HoldingProcess& holder) override {
         Process* p = find(holder.id);
         if (!p || !p->console) return false;
@@ -105,7 +110,11 @@ public:
     bool start_in_session(const std::string& program, const std::string& directory,
                           std::uint32_t in_session) override {
         started.push_back({program, directory, in_session});
-        return starts;
+        return starts && !no_way_into(in_session);
+    }
+    bool can_start_in_session(std::uint32_t in_session) override {
+        sessions_checked.push_back(in_session);
+        return !no_way_into(in_session);
     }
 
     struct Start {
@@ -115,17 +124,76 @@ public:
     std::uint32_t session = 1;
     std::vector<Process> processes;
     bool listing_works = true;
-    bool starts = true;  // false: as for an installer that is not LocalSystem
+    bool starts = true;  // false: a start that fails though a way was there
+    std::vector<std::uint32_t> without_way;  // sessions this program cannot start in
+    std::vector<std::uint32_t> sessions_checked;
     int searches = 0;
     std::vector<std::uint32_t> asked;
     std::vector<Start> started;
     int waited_ms = 0;
 
 private:
+    bool no_way_into(std::uint32_t in_session) const {
+        for (std::uint32_t s : without_way)
+            if (s == in_session) return true;
+        return false;
+    }
     Process* find(std::uint32_t id) {
         for (Process& p : processes)
             if (p.process.id == id) return &p;
         return nullptr;
+    }
+};
+
+// Windows' two ways into another session, as the account this program runs
+// as meets them: LocalSystem gets a logged-on user's token; an
+// administrator gets the Task Scheduler, where its service runs. A job
+// that allows no breakaway refuses a start out of it.
+class FakeSessionRoads : public SessionRoads {
+public:
+    bool has_user_token(std::uint32_t session) override {
+        return local_system && logged_on(session);
+    }
+    ProcessCreation start_with_user_token(std::uint32_t session, const std::string& program,
+                                          const std::string&, bool breakaway) override {
+        token_attempts.push_back(breakaway);
+        if (breakaway && in_job_without_breakaway) return ProcessCreation::breakaway_refused;
+        if (token_start_fails) return ProcessCreation::failed;
+        started.push_back({program, session, breakaway || !in_job_without_breakaway});
+        return ProcessCreation::started;
+    }
+    bool scheduler_reaches(std::uint32_t session) override {
+        return scheduler_running && logged_on(session);
+    }
+    bool start_through_scheduler(std::uint32_t session, const std::string& program,
+                                 const std::string&) override {
+        ++tasks_run;
+        // The service starts the task's program: never in this program's job.
+        if (task_fails) return false;
+        started.push_back({program, session, true});
+        return true;
+    }
+
+    struct Start {
+        std::string program;
+        std::uint32_t session;
+        bool outlives_job;
+    };
+    bool local_system = false;
+    std::vector<std::uint32_t> users;  // the sessions a user is logged on in
+    bool scheduler_running = true;
+    bool in_job_without_breakaway = false;
+    bool token_start_fails = false;
+    bool task_fails = false;
+    std::vector<bool> token_attempts;  // the breakaway wish of each
+    int tasks_run = 0;
+    std::vector<Start> started;
+
+private:
+    bool logged_on(std::uint32_t session) const {
+        for (std::uint32_t s : users)
+            if (s == session) return true;
+        return false;
     }
 };
 

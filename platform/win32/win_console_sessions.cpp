@@ -7,7 +7,9 @@
 #include <optional>
 
 #include "platform/win32/console_close_event.h"
+#include "platform/win32/job_breakaway.h"
 #include "platform/win32/system_dll.h"
+#include "platform/win32/win_session_task.h"
 #include "platform/win32/wide.h"
 
 namespace vh {
@@ -132,6 +134,11 @@ bool WinConsoleSessions::find_holders(const std::vector<std::string>& files,
     return true;
 }
 
+// Only an event of the console's own user counts (see ask_to_close).
+bool WinConsoleSessions::listens(const HoldingProcess& holder) {
+    return static_cast<bool>(open_console_close_event(holder.id, SYNCHRONIZE));
+}
+
 bool WinConsoleSessions::ask_to_close(const HoldingProcess& holder) {
     // An event that the console's user did not make is another's: not set,
     // and the console counts as one that does not listen.
@@ -164,13 +171,38 @@ bool WinConsoleSessions::wait_until_ended(const std::vector<HoldingProcess>& hol
     }
 }
 
-// The new process gets the user's environment and the session's
-// interactive desktop; nothing waits for it.
 bool WinConsoleSessions::start_in_session(const std::string& program,
                                           const std::string& directory,
                                           std::uint32_t session) {
+    return vh::start_in_session(*this, program, directory, session);
+}
+
+bool WinConsoleSessions::can_start_in_session(std::uint32_t session) {
+    return vh::can_start_in_session(*this, session);
+}
+
+bool WinConsoleSessions::has_user_token(std::uint32_t session) {
+    return unelevated_user_token(session).has_value();
+}
+
+bool WinConsoleSessions::scheduler_reaches(std::uint32_t session) {
+    return scheduler_reaches_session(session);
+}
+
+bool WinConsoleSessions::start_through_scheduler(std::uint32_t session,
+                                                 const std::string& program,
+                                                 const std::string& directory) {
+    return run_once_in_session(session, program, directory);
+}
+
+// The new process gets the user's environment and the session's
+// interactive desktop; nothing waits for it.
+ProcessCreation WinConsoleSessions::start_with_user_token(std::uint32_t session,
+                                                          const std::string& program,
+                                                          const std::string& directory,
+                                                          bool breakaway) {
     const std::optional<WinHandle> token = unelevated_user_token(session);
-    if (!token) return false;
+    if (!token) return ProcessCreation::failed;
     // What CreateProcessAsUserW may need of its caller to give a process
     // another user's token.
     enable_privilege(SE_ASSIGNPRIMARYTOKEN_NAME);
@@ -195,13 +227,14 @@ bool WinConsoleSessions::start_in_session(const std::string& program,
     PROCESS_INFORMATION started{};
     const BOOL ok = CreateProcessAsUserW(
         token->get(), application.c_str(), command_line.data(), nullptr, nullptr, FALSE,
-        CREATE_UNICODE_ENVIRONMENT, environment, folder.empty() ? nullptr : folder.c_str(),
-        &startup, &started);
+        CREATE_UNICODE_ENVIRONMENT | breakaway_flag(breakaway), environment,
+        folder.empty() ? nullptr : folder.c_str(), &startup, &started);
+    const ProcessCreation failure = creation_failure(breakaway);
     if (environment) destroy_environment(environment);
-    if (!ok) return false;
+    if (!ok) return failure;
     CloseHandle(started.hThread);
     CloseHandle(started.hProcess);
-    return true;
+    return ProcessCreation::started;
 }
 
 }  // namespace vh

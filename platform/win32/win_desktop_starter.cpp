@@ -8,75 +8,15 @@
 #include <shlguid.h>
 #include <shlobj.h>
 
+#include "platform/session_start.h"
+#include "platform/win32/job_breakaway.h"
+#include "platform/win32/win_com.h"
 #include "platform/win32/win_handle.h"
 #include "platform/win32/wide.h"
 
 namespace vh {
 
 namespace {
-
-// Releases a COM interface pointer when it goes out of scope.
-template <typename T>
-class ComRef {
-public:
-    ComRef() = default;
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    ~ComRef() {
-        if (p_) p_->Release();
-    }
-    T* operator->() const { return p_; }
-    T** out() { return &p_; }
-    void** out_void() { return reinterpret_cast<void**>(&p_); }
-    explicit operator bool() const { return p_ != nullptr; }
-    T* get() const { return p_; }
-
-private:
-    T* p_ = nullptr;
-};
-
-// One apartment for the calls below; left as found when it was there.
-class ComApartment {
-public:
-    ComApartment() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-    ~ComApartment() {
-        if (initialised_) CoUninitialize();
-    }
-    ComApartment(const ComApartment&) = delete;
-    ComApartment& operator=(const ComApartment&) = delete;
-
-private:
-    bool initialised_;
-};
-
-class Bstr {
-public:
-    explicit Bstr(const std::wstring& text) : b_(SysAllocString(text.c_str())) {}
-    ~Bstr() { SysFreeString(b_); }
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    BSTR get() const { return b_; }
-
-private:
-    BSTR b_;
-};
-
-// A VARIANT holding a string, cleared on destruction.
-class StringVariant {
-public:
-    explicit StringVariant(const std::wstring& text) {
-        VariantInit(&v_);
-        v_.vt = VT_BSTR;
-        v_.bstrVal = SysAllocString(text.c_str());
-    }
-    ~StringVariant() { VariantClear(&v_); }
-    StringVariant(const StringVariant&) = delete;
-    StringVariant& operator=(const StringVariant&) = delete;
-    VARIANT get() const { return v_; }
-
-private:
-    VARIANT v_;
-};
 
 // The desktop folder's view in the shell that shows the desktop: the shell
 // windows' list names it, and its browser gives the active view.
@@ -127,32 +67,40 @@ bool find_shell_dispatch(ComRef<IShellDispatch2>& shell) {
 }
 
 // What CreateProcessWithTokenW and CreateProcessAsUserW both take to start
-// the program on its own: its path, a command line of the quoted path, its
-// folder (null: inherit), and where the start fills in the new process.
+// the program on its own: its path, a command line of the quoted path, the
+// creation flags, its folder (null: inherit), and where the start fills in
+// the new process.
 struct ProcessStart {
     const wchar_t* application;
     wchar_t* command_line;
+    DWORD flags;
     const wchar_t* folder;
     STARTUPINFOW* startup;
     PROCESS_INFORMATION* started;
 };
 
-// Starts the program with one of those calls; closes the handles it gives,
-// since nothing waits for the program.
+// Starts the program with one of those calls, out of this process's job
+// where the job allows it (an installer's job may end every process in it
+// when the installer ends); closes the handles it gives, since nothing
+// waits for the program.
 template <typename Create>
 bool start_process(const std::string& program, const std::string& directory, Create create) {
     const std::wstring application = to_wide(program);
-    std::wstring command_line = L"\"" + application + L"\"";
     const std::wstring folder = to_wide(directory);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started{};
-    if (!create(ProcessStart{application.c_str(), command_line.data(),
-                             folder.empty() ? nullptr : folder.c_str(), &startup, &started}))
-        return false;
-    CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
-    return true;
+    return start_out_of_job([&](bool breakaway) {
+        std::wstring command_line = L"\"" + application + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION started{};
+        if (!create(ProcessStart{application.c_str(), command_line.data(),
+                                 breakaway_flag(breakaway),
+                                 folder.empty() ? nullptr : folder.c_str(), &startup,
+                                 &started}))
+            return creation_failure(breakaway);
+        CloseHandle(started.hThread);
+        CloseHandle(started.hProcess);
+        return ProcessCreation::started;
+    });
 }
 
 }  // namespace
@@ -193,8 +141,8 @@ bool start_with_shell_token(const std::string& program, const std::string& direc
         return false;
     WinHandle user_token(raw);
     return start_process(program, directory, [&](const ProcessStart& p) {
-        return CreateProcessWithTokenW(user_token.get(), 0, p.application, p.command_line, 0,
-                                       nullptr, p.folder, p.startup, p.started);
+        return CreateProcessWithTokenW(user_token.get(), 0, p.application, p.command_line,
+                                       p.flags, nullptr, p.folder, p.startup, p.started);
     });
 }
 
@@ -235,7 +183,8 @@ bool start_with_filtered_own_token(const std::string& program, const std::string
     }
     return start_process(program, directory, [&](const ProcessStart& p) {
         return CreateProcessAsUserW(user_token.get(), p.application, p.command_line, nullptr,
-                                    nullptr, FALSE, 0, nullptr, p.folder, p.startup, p.started);
+                                    nullptr, FALSE, p.flags, nullptr, p.folder, p.startup,
+                                    p.started);
     });
 }
 

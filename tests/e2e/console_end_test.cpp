@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/win32/win_console_sessions.h"
+#include "platform/win32/win_session_task.h"
 #include "tests/e2e/console_fixture.h"
 #include "tests/e2e/key_probe.h"
 
@@ -194,6 +195,38 @@ TEST_F(ConsoleTest, AnEventMadeFirstByAnotherProcessIsNotListenedTo) {
 
     PostMessageW(band, WM_CLOSE, 0, 0);
     EXPECT_TRUE(started.ended_within(10000)) << "the console did not end through its window";
+}
+
+// An administrator's way into a session: a one-time task of the Task
+// Scheduler, registered for the session's user with their interactive
+// token, run and deleted. Under Wine it is tried for what Wine has; where
+// its scheduler takes no task or runs none, the test says so and stops.
+TEST_F(ConsoleTest, TheSchedulersTaskStartsTheConsoleAsTheSessionsUserAndIsDeleted) {
+    ASSERT_TRUE(write_file(settings_file, example_settings));
+    WinConsoleSessions sessions;
+    const std::uint32_t session = sessions.own_session();
+    const std::optional<std::wstring> user = session_user(session);
+    ASSERT_TRUE(user.has_value()) << "no user named for the session";
+    if (!scheduler_reaches_session(session))
+        GTEST_SKIP() << "the Task Scheduler cannot be reached (Wine 8: ITaskService::Connect "
+                        "answers SCHED_E_SERVICE_NOT_RUNNING, even with its service started)";
+    const bool started =
+        run_once_in_session(session, install_dir + "\\Varnholde.exe", install_dir);
+    std::vector<DWORD> consoles;
+    const bool runs = wait_until(
+        [&] { return !(consoles = processes_named(L"Varnholde.exe")).empty(); }, 10s);
+    for (const DWORD id : consoles)
+        if (HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, id)) {
+            TerminateProcess(process, 0);
+            CloseHandle(process);
+        }
+    const std::string tasks = "C:\\windows\\system32\\Tasks";
+    EXPECT_FALSE(file_exists(tasks + "\\Varnholde console " +
+                             std::to_string(GetCurrentProcessId()) + "-" +
+                             std::to_string(session)))
+        << "the task was left registered";
+    if (!started) GTEST_SKIP() << "the Task Scheduler registered no task or ran none";
+    EXPECT_TRUE(runs) << "the task reported a start but no console runs";
 }
 
 // Restarted by Windows only after an update's installer closed it: no

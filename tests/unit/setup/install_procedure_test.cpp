@@ -431,6 +431,40 @@ TEST(Installation, AConsoleThatDoesNotEndStopsItBeforeAnyChange) {
     EXPECT_TRUE(starter.started.empty());
 }
 
+// Whether another session's console can come back is known before any
+// console is closed: this session's stays open too, and nothing changes.
+TEST(Installation, NoConsoleIsClosedWhenOneCouldNotComeBack) {
+    Installer installer;
+    installer.fs.put_file(root + "Varnholde.exe", "old");
+    installer.fs.set_in_use(root + "Varnholde.exe", true);
+    FakeRunningConsole window;
+    window.running = true;
+    FakeDesktopStarter starter;
+    FakeConsoleSessions sessions;
+    sessions.session = 1;
+    sessions.without_way = {4};
+    for (const std::uint32_t session : {1u, 4u}) {
+        FakeConsoleSessions::Process p;
+        p.process = {session + 10, session};
+        p.holds = root + "Varnholde.exe";
+        sessions.processes.push_back(p);
+    }
+    const auto before = installer.fs.snapshot();
+    EXPECT_EQ(run_installation(installer.fs, installer.registry, installer.view, package,
+                               nullptr, &window, &starter, &sessions),
+              InstallResult::refused);
+    EXPECT_NE(installer.view.status.back().find("в сеансе 4 не удастся запустить снова"),
+              std::string::npos)
+        << installer.view.status.back();
+    EXPECT_EQ(window.close_requests, 0);
+    EXPECT_TRUE(window.running);
+    EXPECT_TRUE(sessions.asked.empty());
+    EXPECT_EQ(sessions.sessions_checked, (std::vector<std::uint32_t>{4}));
+    EXPECT_TRUE(starter.started.empty());
+    EXPECT_TRUE(sessions.started.empty());
+    EXPECT_EQ(installer.fs.snapshot(), before);
+}
+
 // The consoles of every session, as the Restart Manager finds them by the
 // files they hold. Setup runs in session 0 (a deployment tool's LocalSystem)
 // or in the user's session 1; each console ends on request, writing its
@@ -453,7 +487,8 @@ TEST(Installation, ConsolesOfEverySessionAreClosedAndStartedAgainInTheirOwnSessi
         std::vector<std::uint32_t> started_in_sessions;  // by start_in_session
         int started_here;                                // by the desktop starter
         const char* last_status;                         // nullptr: the success text
-        bool can_start = true;  // false: Setup is no LocalSystem, with no user's token
+        bool can_start = true;  // false: the start fails though a way was there
+        std::vector<std::uint32_t> without_way = {};  // sessions Setup cannot start in
     };
     const std::string not_closed =
         "Установка прервана: консоль Varnholde не закрылась; закройте её "
@@ -461,14 +496,26 @@ TEST(Installation, ConsolesOfEverySessionAreClosedAndStartedAgainInTheirOwnSessi
     const std::string held = "Не удалось скопировать Principal._x_ в " + root +
                              "Varnholde.exe (консоль Varnholde запущена другим пользователем). "
                              "Установка прервана.";
+    const std::string no_way_2 =
+        "Установка прервана: консоль Varnholde в сеансе 2 не удастся запустить снова от имени "
+        "её пользователя; закройте её в том сеансе (\"Выход\" в меню её значка) и запустите "
+        "установку снова.";
     const Case cases[] = {
         {"none found", 0, {}, InstallResult::installed, {}, 0, nullptr},
         {"one user's, Setup as LocalSystem", 0, {{1}}, InstallResult::installed, {1}, 0, nullptr},
         {"two users'", 0, {{1}, {2}}, InstallResult::installed, {1, 2}, 0, nullptr},
         {"this session's, found by its file", 1, {{1}}, InstallResult::installed, {}, 1, nullptr},
         {"this and another user's", 1, {{1}, {3}}, InstallResult::installed, {3}, 1, nullptr},
-        {"another user's, not startable", 1, {{2}}, InstallResult::installed, {2}, 0, nullptr,
-         false},
+        {"another user's, whose start fails late", 1, {{2}}, InstallResult::installed, {2}, 0,
+         nullptr, false},
+        {"another user's, with no way into the session", 1, {{2}}, InstallResult::refused, {}, 0,
+         no_way_2.c_str(), true, {2}},
+        {"two users', one session without a way", 0, {{1}, {2}}, InstallResult::refused, {}, 0,
+         no_way_2.c_str(), true, {2}},
+        {"this session's, no way into others", 1, {{1}}, InstallResult::installed, {}, 1,
+         nullptr, true, {1, 3}},
+        {"another program, in a session without a way", 0, {{2, false, false, false}},
+         InstallResult::refused, {}, 0, held.c_str(), true, {2}},
         {"one does not end", 0, {{1}, {2, true}}, InstallResult::refused, {1}, 0,
          not_closed.c_str()},
         {"one ends but keeps its file", 0, {{1, false, true}}, InstallResult::refused, {1}, 0,
@@ -484,6 +531,7 @@ TEST(Installation, ConsolesOfEverySessionAreClosedAndStartedAgainInTheirOwnSessi
         FakeConsoleSessions sessions;
         sessions.session = c.own_session;
         sessions.starts = c.can_start;
+        sessions.without_way = c.without_way;
         std::uint32_t id = 100;
         for (const Console& console : c.consoles) {
             FakeConsoleSessions::Process p;
@@ -512,8 +560,11 @@ TEST(Installation, ConsolesOfEverySessionAreClosedAndStartedAgainInTheirOwnSessi
         for (const auto& start : sessions.started) started.push_back(start.session);
         EXPECT_EQ(started, c.started_in_sessions);
         EXPECT_EQ(static_cast<int>(starter.started.size()), c.started_here);
+        // Without a way back, no console is asked: every one still runs.
+        const bool no_way = c.last_status && c.last_status == no_way_2;
+        if (no_way) EXPECT_TRUE(sessions.asked.empty());
         for (const Console& console : c.consoles) {
-            if (!console.console) continue;
+            if (!console.console || no_way) continue;
             const std::string closing =
                 "Закрытие консоли Varnholde в сеансе " + std::to_string(console.session);
             EXPECT_NE(std::find(installer.view.status.begin(), installer.view.status.end(),

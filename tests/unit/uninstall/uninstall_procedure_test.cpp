@@ -48,14 +48,24 @@ public:
 };
 
 // The batch file for the uninstaller and the batch file as they appear in
-// it: it deletes the uninstaller, and while it cannot, tries again after a
-// second, with no limit but a read-only file; then it deletes itself.
-std::string batch_lines(const std::string& program, const std::string& batch) {
-    return ":no_ex\r\n"
-           "del " + program + "\r\n"
+// it: it deletes the uninstaller whatever its attributes, and while it
+// cannot, tries again after a second, counting the tries once nothing
+// holds the file against writing apart from those while something does;
+// then it deletes itself.
+std::string batch_lines(const std::string& program, const std::string& batch,
+                        const std::string& once_free = "600",
+                        const std::string& while_held = "86400") {
+    return "set vh_free=0\r\n"
+           "set vh_held=0\r\n"
+           ":no_ex\r\n"
+           "del /f /a " + program + "\r\n"
            "if not exist " + program + " goto done\r\n"
-           "for %%f in (" + program + ") do set vh_attributes=%%~af\r\n"
-           "if \"%vh_attributes:~1,1%\"==\"r\" goto done\r\n"
+           "set vh_open=\r\n"
+           ">>" + program + " set vh_open=1\r\n"
+           "if defined vh_open set /a vh_free+=1\r\n"
+           "if not defined vh_open set /a vh_held+=1\r\n"
+           "if %vh_free% geq " + once_free + " goto done\r\n"
+           "if %vh_held% geq " + while_held + " goto done\r\n"
            "\"%SystemRoot%\\System32\\ping.exe\" -n 2 127.0.0.1 >nul\r\n"
            "goto no_ex\r\n"
            ":done\r\n"
@@ -411,6 +421,9 @@ TEST_F(UninstallTest, ConsolesOfOtherSessionsAreClosedFirstAndARefusalStartsThem
         fs.set_in_use(exe, true);
         FakeConsoleSessions sessions;
         sessions.session = 0;
+        // The console is removed, so it need not come back: a session into
+        // which there is no way does not keep its console from closing.
+        sessions.without_way = {2};
         for (const std::uint32_t session : {1u, 2u}) {
             FakeConsoleSessions::Process p;
             p.process = {session + 40, session};
@@ -443,6 +456,7 @@ TEST_F(UninstallTest, ConsolesOfOtherSessionsAreClosedFirstAndARefusalStartsThem
             EXPECT_EQ(sessions.started[0].session, 1u);
         }
         EXPECT_EQ(sessions.asked, (std::vector<std::uint32_t>{41, 42}));
+        EXPECT_TRUE(sessions.sessions_checked.empty());
         EXPECT_EQ(view.messages.at(1), "Закрытие консоли Varnholde в сеансе 1");
         system.sessions = nullptr;
     }
@@ -578,7 +592,7 @@ TEST_F(UninstallTest, FailuresOfTheBatchStepStopWithItsName) {
     EXPECT_EQ(run(), UninstallOutcome::stopped);
     EXPECT_TRUE(view.exit_button);
     EXPECT_NE(view.message.find("запустить " + elsewhere + "\\Del_Unin.bat"), std::string::npos);
-    EXPECT_EQ(fs.content(elsewhere + "\\Del_Unin.bat")->substr(0, 8), ":no_ex\r\n");
+    EXPECT_EQ(fs.content(elsewhere + "\\Del_Unin.bat")->substr(0, 12), "set vh_free=");
 }
 
 }  // namespace
