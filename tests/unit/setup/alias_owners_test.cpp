@@ -140,10 +140,11 @@ TEST(AliasOwners, EachChangesOnlyHisOwnAliasesAndRunsEveryones) {
                                  "Principial_un._x_", "Datalnk\\Varnholde", "Datalnk\\ReadMe",
                                  "Datalnk\\Удаление Varnholde"})
             fs.put_file(package + "\\" + name, name);
-        for (char n = '1'; n <= '6'; ++n) fs.put_file(package + "\\Data\\data" + n + ".ksr", "jpeg");
+        for (char n = '1'; n <= '6'; ++n)
+            fs.put_file(package + "\\Data\\data" + n + ".ksr", "jpeg");
         fs.put_directory(programs + "\\");
-        registry.put_value(hkey_local_machine, product::shell_folders_key, "Common Programs", reg_sz,
-                           programs + '\0');
+        registry.put_value(hkey_local_machine, product::shell_folders_key, "Common Programs",
+                           reg_sz, programs + '\0');
         fs.add_administrator("carol");
         install(fs, registry);
         if (row.older_tree) {
