@@ -296,7 +296,9 @@ TEST(HookWatch, AHookWindowsRemovedIsInstalledAgainAndThePressActsOnce) {
         EXPECT_EQ(board.installs, c.installs);
         // After the script, the hook's road holds: F12 no longer reaches
         // the key state where the hook was installed again.
-        if (board.installs > 0) EXPECT_TRUE(board.in_place);
+        if (board.installs > 0) {
+            EXPECT_TRUE(board.in_place);
+        }
     }
 }
 

@@ -562,7 +562,7 @@ TEST(Installation, ConsolesOfEverySessionAreClosedAndStartedAgainInTheirOwnSessi
         EXPECT_EQ(static_cast<int>(starter.started.size()), c.started_here);
         // Without a way back, no console is asked: every one still runs.
         const bool no_way = c.last_status && c.last_status == no_way_2;
-        if (no_way) EXPECT_TRUE(sessions.asked.empty());
+        if (no_way) { EXPECT_TRUE(sessions.asked.empty()); }
         for (const Console& console : c.consoles) {
             if (!console.console || no_way) continue;
             const std::string closing =
@@ -575,9 +575,10 @@ TEST(Installation, ConsolesOfEverySessionAreClosedAndStartedAgainInTheirOwnSessi
         if (c.result == InstallResult::installed) {
             EXPECT_EQ(installer.fs.content(root + "Varnholde.exe"), content_of("Principal._x_"));
             // The settings the console wrote as it ended are the ones kept.
-            if (!c.consoles.empty())
+            if (!c.consoles.empty()) {
                 EXPECT_EQ(installer.fs.content(root + "us_param.par"),
                           root + "Skins\\skin_ 5.jpg 4   200\r\n");
+            }
         } else {
             // Nothing but what the consoles wrote as they ended has changed.
             auto after = installer.fs.snapshot();
@@ -585,7 +586,7 @@ TEST(Installation, ConsolesOfEverySessionAreClosedAndStartedAgainInTheirOwnSessi
             after[settings] = before.at(settings);
             EXPECT_EQ(after, before);
         }
-        if (!c.consoles.empty()) EXPECT_EQ(sessions.searches, 1);
+        if (!c.consoles.empty()) { EXPECT_EQ(sessions.searches, 1); }
     }
 }
 
