@@ -2,9 +2,7 @@
 
 namespace vh {
 
-namespace {
-
-const char* sid_text(Trustee trustee) {
+const char* trustee_sddl(Trustee trustee) {
     switch (trustee) {
     case Trustee::system: return "SY";
     case Trustee::administrators: return "BA";
@@ -13,6 +11,8 @@ const char* sid_text(Trustee trustee) {
     }
     return "CO";
 }
+
+namespace {
 
 // FILE_ALL_ACCESS; FILE_GENERIC_READ | FILE_GENERIC_EXECUTE; that and
 // FILE_GENERIC_WRITE; that and DELETE.
@@ -40,10 +40,10 @@ const char* flags_text(Reach reach) {
 }  // namespace
 
 std::string security_descriptor_text(const FileRights& rights) {
-    std::string text = std::string("O:") + sid_text(rights.owner) + "D:P";
+    std::string text = std::string("O:") + trustee_sddl(rights.owner) + "D:P";
     for (const AccessRule& rule : rights.rules)
         text += std::string("(A;") + flags_text(rule.reach) + ";" + access_text(rule.access) +
-                ";;;" + sid_text(rule.trustee) + ")";
+                ";;;" + trustee_sddl(rule.trustee) + ")";
     return text;
 }
 

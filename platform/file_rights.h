@@ -46,6 +46,9 @@ struct FileRights {
     bool operator==(const FileRights&) const = default;
 };
 
+// The trustee's SID in SDDL's short form: "SY", "BA", "BU", "CO".
+const char* trustee_sddl(Trustee trustee);
+
 // The security descriptor in Windows' string form (SDDL), owner and
 // protected DACL: "O:BAD:P(A;OICI;FA;;;SY)...". Windows reads it back in
 // the same form.

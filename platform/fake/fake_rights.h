@@ -28,14 +28,8 @@ constexpr std::uint32_t of(Access access) {
 }
 
 // The account a trustee names, as the fake spells owners and rules.
-constexpr const char* account_of(Trustee trustee) {
-    switch (trustee) {
-    case Trustee::system: return "SY";
-    case Trustee::administrators: return "BA";
-    case Trustee::users: return "BU";
-    case Trustee::creator_owner: break;
-    }
-    return "CO";
+inline const char* account_of(Trustee trustee) {
+    return trustee_sddl(trustee);
 }
 
 }  // namespace vh::fake_rights

@@ -15,6 +15,7 @@
 #include "shared/product.h"
 #include "shared/registry_strings.h"
 #include "tests/unit/console/fake_console_view.h"
+#include "tests/unit/setup/package_machine.h"
 
 namespace vh {
 namespace {
@@ -23,32 +24,13 @@ using enum Trustee;
 using enum Access;
 using enum Reach;
 
-const std::string package = "D:\\Downloads\\Varnholde";
-const std::string programs = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
+const std::string& package = testing::download_package;
 const std::string exe_dir = std::string(product::program_alias_dir) + "\\";
 const std::string dirs_dir = std::string(product::folder_alias_dir) + "\\";
 const std::string O = others_alias_status;
 
-class SilentView : public InstallerView {
-public:
-    void set_status_text(const std::string& text) override { status = text; }
-    void set_status_font_size(int) override {}
-    void set_count_text(const std::string&) override {}
-    void set_count_visible(bool) override {}
-    void set_progress(float) override {}
-    void set_progress_visible(bool) override {}
-    void set_next_visible(bool) override {}
-    void set_exit_visible(bool) override {}
-    void set_exit_caption(const std::string&) override {}
-    void set_exit_width(int) override {}
-    void set_main_enabled(bool) override {}
-    void show_error_dialog(const std::string& message) override { status = message; }
-    void beep() override {}
-    std::string status;
-};
-
 void install(FakeFileSystem& fs, FakeRegistry& registry) {
-    SilentView view;
+    testing::LastTextView view;
     fs.set_caller("BA");
     ASSERT_EQ(run_installation(fs, registry, view, package), InstallResult::installed)
         << view.status;
@@ -133,18 +115,9 @@ const Row rows[] = {
 TEST(AliasOwners, EachChangesOnlyHisOwnAliasesAndRunsEveryones) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        FakeFileSystem fs;
-        FakeRegistry registry;
-        fs.add_drive('D');
-        for (const char* name : {"Ivel.bmp", "Func.bin", "Pos_set_par.ksr", "Principal._x_",
-                                 "Principial_un._x_", "Datalnk\\Varnholde", "Datalnk\\ReadMe",
-                                 "Datalnk\\Удаление Varnholde"})
-            fs.put_file(package + "\\" + name, name);
-        for (char n = '1'; n <= '6'; ++n)
-            fs.put_file(package + "\\Data\\data" + n + ".ksr", "jpeg");
-        fs.put_directory(programs + "\\");
-        registry.put_value(hkey_local_machine, product::shell_folders_key, "Common Programs",
-                           reg_sz, programs + '\0');
+        testing::PackageMachine machine;
+        FakeFileSystem& fs = machine.fs;
+        FakeRegistry& registry = machine.registry;
         fs.add_administrator("carol");
         install(fs, registry);
         if (row.older_tree) {

@@ -11,42 +11,15 @@
 #include "setup/install_procedure.h"
 #include "shared/product.h"
 #include "shared/registry_strings.h"
+#include "tests/unit/setup/package_machine.h"
 
 namespace vh {
 namespace {
 
 const std::string tree = "C:\\Tessarimondale";
 const std::string root = tree + "\\Varnholde";
-const std::string package = "D:\\Downloads\\Varnholde";
-const std::string programs = "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs";
+const std::string& package = testing::download_package;
 const std::string victim = "C:\\Program Files\\Service";
-
-class SilentView : public InstallerView {
-public:
-    void set_status_text(const std::string& text) override { status = text; }
-    void set_status_font_size(int) override {}
-    void set_count_text(const std::string&) override {}
-    void set_count_visible(bool) override {}
-    void set_progress(float) override {}
-    void set_progress_visible(bool) override {}
-    void set_next_visible(bool) override {}
-    void set_exit_visible(bool) override {}
-    void set_exit_caption(const std::string&) override {}
-    void set_exit_width(int) override {}
-    void set_main_enabled(bool) override {}
-    void show_error_dialog(const std::string& message) override { status = message; }
-    void beep() override {}
-    std::string status;
-};
-
-void put_package(FakeFileSystem& fs) {
-    const char* files[] = {"Ivel.bmp", "Func.bin", "Pos_set_par.ksr", "Principal._x_",
-                           "Principial_un._x_", "Datalnk\\Varnholde", "Datalnk\\ReadMe",
-                           "Datalnk\\Удаление Varnholde"};
-    for (const char* name : files) fs.put_file(package + "\\" + name, std::string("new ") + name);
-    for (char n = '1'; n <= '6'; ++n)
-        fs.put_file(package + "\\Data\\data" + n + ".ksr", "jpeg");
-}
 
 struct Attack {
     const char* name;
@@ -90,15 +63,11 @@ TEST(InstallAttacks, NothingOutsideTheTreeChangesAndARefusalChangesNothing) {
     };
     for (const Attack& attack : attacks) {
         SCOPED_TRACE(attack.name);
-        FakeFileSystem fs;
-        FakeRegistry registry;
-        fs.add_drive('D');
-        put_package(fs);
-        fs.put_directory(programs + "\\");
+        testing::PackageMachine machine;
+        FakeFileSystem& fs = machine.fs;
+        FakeRegistry& registry = machine.registry;
         fs.put_file(victim + "\\service.exe", "service");
-        registry.put_value(hkey_local_machine, product::shell_folders_key, "Common Programs", reg_sz,
-                           programs + '\0');
-        SilentView view;
+        testing::LastTextView view;
         if (attack.installed_first) {
             ASSERT_EQ(run_installation(fs, registry, view, package), InstallResult::installed);
         }
@@ -126,13 +95,9 @@ TEST(InstallAttacks, NothingOutsideTheTreeChangesAndARefusalChangesNothing) {
 TEST(InstallAttacks, NoUserGetsInBetweenTheStepsOfAFreshInstallation) {
     for (int step = 1; step <= 120; ++step) {
         SCOPED_TRACE(step);
-        FakeFileSystem fs;
-        FakeRegistry registry;
-        fs.add_drive('D');
-        put_package(fs);
-        fs.put_directory(programs + "\\");
-        registry.put_value(hkey_local_machine, product::shell_folders_key, "Common Programs", reg_sz,
-                           programs + '\0');
+        testing::PackageMachine machine;
+        FakeFileSystem& fs = machine.fs;
+        FakeRegistry& registry = machine.registry;
         std::vector<FsError> answers;
         fs.act_before_operation(step, [&] {
             for (const std::string& level : {tree, root, root + "\\Skins", root + "\\Alliases"}) {
@@ -142,7 +107,7 @@ TEST(InstallAttacks, NoUserGetsInBetweenTheStepsOfAFreshInstallation) {
                 answers.push_back(fs.user_make_directory("mallory", level + "\\planted"));
             }
         });
-        SilentView view;
+        testing::LastTextView view;
         const InstallResult result = run_installation(fs, registry, view, package);
         for (FsError answer : answers) EXPECT_NE(answer, FsError::ok);
         if (result != InstallResult::installed) continue;
