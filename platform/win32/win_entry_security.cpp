@@ -166,11 +166,15 @@ DWORD give_inherited_rights(HANDLE folder, HANDLE file) {
         return GetLastError();
     GENERIC_MAPPING mapping{FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE,
                             FILE_ALL_ACCESS};
-    std::vector<std::uint64_t> storage(8192);  // the largest ACL is 64 KB
-    PACL dacl = reinterpret_cast<PACL>(storage.data());
-    if (!InitializeAcl(dacl, static_cast<DWORD>(storage.size() * sizeof(storage[0])),
-                       ACL_REVISION))
-        return GetLastError();
+    struct Rule {
+        BYTE type;
+        ACCESS_MASK mask;
+        PSID sid;
+    };
+    std::vector<Rule> rules;
+    // InitializeAcl takes the ACL's exact size: the header, then each ACE
+    // without its SID's first DWORD, plus the SID.
+    DWORD size = sizeof(ACL);
     const WORD count = folder_dacl ? folder_dacl->AceCount : 0;
     for (WORD i = 0; i < count; ++i) {
         void* raw = nullptr;
@@ -181,12 +185,21 @@ DWORD give_inherited_rights(HANDLE folder, HANDLE file) {
             (type != ACCESS_ALLOWED_ACE_TYPE && type != ACCESS_DENIED_ACE_TYPE))
             continue;
         PSID sid = EqualSid(ace_sid(ace), creator_owner) ? file_owner : ace_sid(ace);
+        if (!sid || !IsValidSid(sid)) return ERROR_INVALID_SID;
         ACCESS_MASK mask = ace->Mask;
         MapGenericMask(&mask, &mapping);
+        rules.push_back({type, mask, sid});
+        size += sizeof(ACCESS_ALLOWED_ACE) - sizeof(DWORD) + GetLengthSid(sid);
+    }
+    if (size > 65532) return ERROR_INVALID_ACL;  // an ACL's size is a WORD
+    std::vector<std::uint64_t> storage((size + 7) / 8);
+    PACL dacl = reinterpret_cast<PACL>(storage.data());
+    if (!InitializeAcl(dacl, size, ACL_REVISION)) return GetLastError();
+    for (const Rule& rule : rules) {
         const BOOL added =
-            type == ACCESS_ALLOWED_ACE_TYPE
-                ? AddAccessAllowedAceEx(dacl, ACL_REVISION, INHERITED_ACE, mask, sid)
-                : AddAccessDeniedAceEx(dacl, ACL_REVISION, INHERITED_ACE, mask, sid);
+            rule.type == ACCESS_ALLOWED_ACE_TYPE
+                ? AddAccessAllowedAceEx(dacl, ACL_REVISION, INHERITED_ACE, rule.mask, rule.sid)
+                : AddAccessDeniedAceEx(dacl, ACL_REVISION, INHERITED_ACE, rule.mask, rule.sid);
         if (!added) return GetLastError();
     }
     return SetSecurityInfo(file, SE_FILE_OBJECT,

@@ -236,16 +236,19 @@ TEST_F(SilentDeployment, ABrokenPackageOrAnUnknownSwitchChangesNothing) {
         << log_text(setup_log);
 }
 
-// A program file that cannot be replaced is found before anything is
-// written: the installation there stays as it was.
+// A program file that cannot be replaced (held as a running program holds
+// its own file) is found before anything is written: the installation
+// there stays as it was.
 TEST_F(SilentDeployment, ACheckBeforeWritingGivesTwoAndChangesNothing) {
     ASSERT_EQ(run_watched(setup_command("/S"), product::package_copy).exit_code, 0u);
     ASSERT_TRUE(write_file(product::settings, "settings of the user"));
-    ASSERT_TRUE(SetFileAttributesW(to_utf16(product::console_exe).c_str(), FILE_ATTRIBUTE_READONLY));
+    HANDLE held = CreateFileW(to_utf16(product::console_exe).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
     const auto before = machine();
     const RunOutcome run = run_watched(setup_command("/S " + log_switch(setup_log)),
                                        product::package_copy);
-    SetFileAttributesW(to_utf16(product::console_exe).c_str(), FILE_ATTRIBUTE_NORMAL);
+    CloseHandle(held);
     EXPECT_EQ(run.exit_code, 2u);
     EXPECT_EQ(run.windows_shown, std::vector<std::string>{});
     EXPECT_EQ(machine(), before);
@@ -324,6 +327,33 @@ TEST_F(SilentDeployment, SilentUninstallLeavesOnlyTheEmptyFolderAndSaysSo) {
         EXPECT_TRUE(has_line_ending(log, step)) << "no line \"" << step << "\" in\n" << log;
     EXPECT_EQ(log.find("/Q"), std::string::npos) << "each run writes its own log:\n" << log;
     EXPECT_TRUE(wait_until([&] { return !file_exists(uninstaller); }, 20s));
+}
+
+// A package copied from a CD, or marked read-only by an unzipper: every file
+// Setup puts in place carries normal attributes, so that the uninstaller
+// removes them all, shortcuts included.
+TEST_F(SilentDeployment, AReadOnlyPackageInstallsAndUninstallsWithNothingLeft) {
+    for (const std::string& folder :
+         {product::package_copy, product::package_copy + "\\Data", product::package_copy + "\\Datalnk"})
+        for (const std::string& name : files_in(folder))
+            ASSERT_TRUE(SetFileAttributesW(to_utf16(folder + "\\" + name).c_str(),
+                                           FILE_ATTRIBUTE_READONLY))
+                << name;
+    ASSERT_EQ(run_watched(setup_command("/S"), product::package_copy).exit_code, 0u);
+    for (const std::string& file : {product::console_exe, product::settings,
+                                    start_menu_folder() + "\\ReadMe.lnk"})
+        EXPECT_FALSE(GetFileAttributesW(to_utf16(file).c_str()) & FILE_ATTRIBUTE_READONLY) << file;
+    const std::string uninstaller = product::dir + "\\Uninstall.exe";
+    EXPECT_EQ(run_watched("\"" + uninstaller + "\" /S", product::package_copy).exit_code, 0u);
+    EXPECT_TRUE(wait_until([&] { return !file_exists(uninstaller); }, 20s))
+        << "the batch file did not delete the uninstaller";
+    EXPECT_EQ(files_in(product::dir), std::vector<std::string>{});
+    EXPECT_EQ(folders_in(product::dir), std::vector<std::string>{});
+    EXPECT_FALSE(file_exists(start_menu_folder()));
+    for (const std::string& folder :
+         {product::package_copy, product::package_copy + "\\Data", product::package_copy + "\\Datalnk"})
+        for (const std::string& name : files_in(folder))
+            SetFileAttributesW(to_utf16(folder + "\\" + name).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 }  // namespace

@@ -214,3 +214,28 @@ TEST_F(HeldFolderTest, AFolderHasItsRightsFromItsCreation) {
 
 }  // namespace
 }  // namespace vh::testing
+
+namespace vh::testing {
+namespace {
+
+// A repair gives an alias file made under older rights only what its folder
+// now gives, CREATOR OWNER's rule its owner's; the file and its bytes stay.
+TEST_F(HeldFolderTest, AFileTakesOnlyWhatItsFolderGivesAndStays) {
+    const FileRights alias_folder{Trustee::administrators,
+                                  {{Trustee::system, Access::full_control, Reach::this_and_contents},
+                                   {Trustee::administrators, Access::full_control,
+                                    Reach::this_and_contents},
+                                   {Trustee::users, Access::read_execute_add_files, Reach::this_only},
+                                   {Trustee::users, Access::read_execute, Reach::files_only},
+                                   {Trustee::creator_owner, Access::modify, Reach::files_only}}};
+    std::unique_ptr<HeldFolder> sub;
+    ASSERT_EQ(box->create("aliases", alias_folder, sub), FsError::ok);
+    ASSERT_EQ(fs.write_file(path("aliases\\np"), "notepad.exe\r\n"), FsError::ok);
+    ASSERT_EQ(fs.set_rights(path("aliases\\np"), protected_rights), FsError::ok);
+    EXPECT_EQ(sub->inherit_file_rights("np"), FsError::ok) << fs.windows_error(FsError::other);
+    EXPECT_EQ(sub->inherit_file_rights("missing"), FsError::file_not_found);
+    EXPECT_EQ(content_of("aliases\\np"), "notepad.exe\r\n");
+}
+
+}  // namespace
+}  // namespace vh::testing
