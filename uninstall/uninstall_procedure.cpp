@@ -12,6 +12,7 @@
 #include "shared/registry_strings.h"
 #include "shared/start_menu.h"
 #include "shared/uninstall_entry.h"
+#include "uninstall/run_value.h"
 #include "uninstall/uninstall_texts.h"
 
 namespace vh {
@@ -55,45 +56,9 @@ Stage start_menu_stage(const std::string& programs) {
     return {folder, folder, false, false, true, programs.empty()};
 }
 
-enum class RunValue { absent, not_the_console, removed, failed };
-
-// The Run value "Varnholde" is deleted when it starts the installed console.
-// Unlike getstring, a failed read is told apart from a missing key or
-// value, so that a value that could not be read is never taken as gone.
-RunValue remove_run_value_in(Registry& registry, RegKey key) {
-    using namespace product;
-    std::uint32_t type = reg_none, size = 0;
-    long status = registry.query_value(key, run_value_name, &type, nullptr, &size);
-    if (status == reg_file_not_found) return RunValue::absent;
-    if (status != reg_ok) return RunValue::failed;
-    if (type != reg_sz) return RunValue::not_the_console;
-    std::string data(size, '\0');
-    status = registry.query_value(key, run_value_name, &type, data.data(), &size);
-    if (status != reg_ok) return RunValue::failed;
-    data = data.substr(0, std::min<std::size_t>(size, data.find('\0')));
-    if (!names_equal_ignoring_case(data, console_program)) return RunValue::not_the_console;
-    status = registry.delete_value(key, run_value_name);
-    if (status == reg_file_not_found) return RunValue::absent;
-    return status == reg_ok ? RunValue::removed : RunValue::failed;
-}
-
-RunValue remove_run_value(Registry& registry) {
-    RegKey key = 0;
-    const long status = registry.open_key(hkey_local_machine, product::run_key, key);
-    if (status == reg_file_not_found) return RunValue::absent;
-    if (status != reg_ok) return RunValue::failed;
-    const RunValue result = remove_run_value_in(registry, key);
-    registry.close_key(key);
-    return result;
-}
-
 std::string join(const std::string& directory, const std::string& name) {
     if (!directory.empty() && directory.back() == '\\') return directory + name;
     return directory + "\\" + name;
-}
-
-std::string file_stem(const std::string& file_name) {
-    return file_name.substr(0, file_name.rfind('.'));
 }
 
 // A hint at the cause, so the user knows what to do before trying again.
@@ -112,18 +77,6 @@ std::string refusal_reason(const std::string& path, FsError error) {
     if (error == FsError::sharing_violation && names_equal_ignoring_case(path, product::console_program))
         return std::string(" (") + console_of_other_user_text + ")";
     return reason(error);
-}
-
-// A path as one argument of a batch line: in quotes, so that blanks, '&'
-// and the like are part of the name, and with '%' doubled, which the
-// interpreter would otherwise take for the start of a variable.
-std::string batch_quoted(const std::string& path) {
-    std::string quoted = "\"";
-    for (char c : path) {
-        if (c == '%') quoted += '%';
-        quoted += c;
-    }
-    return quoted + "\"";
 }
 
 bool is_missing(FsError error) {
@@ -433,41 +386,6 @@ private:
 
 UninstallOutcome run_uninstall(const UninstallSystem& system, UninstallView& view) {
     return Procedure(system, view).run();
-}
-
-std::string batch_file_text(const std::string& own_directory, const std::string& own_file_name,
-                            BatchTries tries) {
-    const std::string program = batch_quoted(file_stem(own_file_name) + ".exe");
-    return "set vh_free=0\r\n"
-           "set vh_held=0\r\n"
-           ":no_ex\r\n"
-           // /f: read-only too; /a: hidden and system too, which "del"
-           // alone skips while "if exist" still sees them.
-           "del /f /a " + program + "\r\n"
-           "if not exist " + program + " goto done\r\n"
-           // The file opened for appending, with nothing written: the
-           // "set" behind the redirection runs only where the open
-           // succeeded, which a running program's file refuses.
-           "set vh_open=\r\n"
-           ">>" + program + " set vh_open=1\r\n"
-           "if defined vh_open set /a vh_free+=1\r\n"
-           "if not defined vh_open set /a vh_held+=1\r\n"
-           "if %vh_free% geq " + std::to_string(tries.once_free) + " goto done\r\n"
-           "if %vh_held% geq " + std::to_string(tries.while_held) + " goto done\r\n"
-           // Two echoes of the local host lie a second apart. Named by its
-           // full path: the interpreter, elevated, would otherwise look in
-           // the current directory first.
-           "\"%SystemRoot%\\System32\\ping.exe\" -n 2 127.0.0.1 >nul\r\n"
-           "goto no_ex\r\n"
-           ":done\r\n"
-           "del " + batch_quoted(join(own_directory, uninstall_path::batch_name)) + "\r\n";
-}
-
-std::string batch_command_line(const std::string& command_interpreter,
-                               const std::string& batch_path) {
-    // /d: no AutoRun commands, which could change the current directory
-    // that the batch's lines rely on.
-    return "\"" + command_interpreter + "\" /d /c \"" + batch_path + "\"";
 }
 
 }  // namespace vh
