@@ -5,11 +5,11 @@
 
 #include "console/settings_check.h"
 #include "shared/console_close.h"
-#include "shared/guarded_tree.h"
 #include "shared/product.h"
 #include "shared/registry_strings.h"
 #include "shared/start_menu.h"
 #include "shared/uninstall_entry.h"
+#include "setup/installed_tree.h"
 #include "setup/tree_rights.h"
 
 namespace vh {
@@ -38,38 +38,6 @@ const PackageFile program_files[] = {
     {"Principal._x_", product::console_program},
     {"Principial_un._x_", std::string(product::install_dir) + "\\" + product::uninstaller_name},
 };
-// The tree's levels in the order they are made, with the rights each gets
-// (tree_folder_rights() lists them in the same order) and whether the
-// window names it.
-struct TreeFolder {
-    TreeLevel level;
-    bool shown;
-};
-constexpr TreeFolder tree_folders[] = {
-    {TreeLevel::root, false},           {TreeLevel::product, false},
-    {TreeLevel::aliases, false},        {TreeLevel::skins, true},
-    {TreeLevel::folder_aliases, true},  {TreeLevel::program_aliases, true},
-};
-
-// What the administrator is told to do with a level that cannot be used.
-std::string tree_fault_text(const TreeFault& fault) {
-    const std::string what = fault.folder;
-    switch (fault.kind) {
-    case LevelFault::link:
-        return "Установка прервана: " + what +
-               " — не папка, а ссылка на другое место. Удалите эту ссылку и запустите установку снова.";
-    case LevelFault::foreign_owner:
-        return "Установка прервана: папку " + what +
-               " создал не администратор, ей нельзя доверять. Удалите её и запустите установку снова.";
-    case LevelFault::not_a_folder:
-        return "Установка прервана: на месте папки " + what +
-               " находится файл. Удалите его и запустите установку снова.";
-    default: break;
-    }
-    return "Установка прервана: не удалось открыть папку " + what + " (" +
-           failure_reason(fault.error) + "). Закройте программы, которые её используют, и запустите установку снова.";
-}
-
 class Installation {
 public:
     Installation(FileSystem& fs, Registry& registry, InstallerView& view, std::string package,
@@ -201,7 +169,7 @@ private:
     // could not be read is not written over either, as the console itself
     // never writes over settings it could not read.
     bool settings_worth_keeping() {
-        if (!sound_in_tree(product::settings_file)) return false;
+        if (!tree_.sound(product::settings_file)) return false;
         const SettingsFileState state = check_settings_file(fs_, product::settings_file);
         return state == SettingsFileState::valid || state == SettingsFileState::unreadable;
     }
@@ -234,7 +202,7 @@ private:
             const FsError e = fs_.check_replaceable(copy.destination);
             if (e == FsError::ok || e == FsError::file_not_found || e == FsError::path_not_found)
                 continue;
-            if (e == FsError::access_denied && only_read_only(copy.destination)) continue;
+            if (e == FsError::access_denied && tree_.only_read_only(copy.destination)) continue;
             return fail_copy(copy.source, copy.destination, e);
         }
         return true;
@@ -269,49 +237,16 @@ private:
         return fail(tree_fault_text(fault), fs_.windows_error(fault.error));
     }
 
-    // A missing level is created with its rights from the first moment, an
-    // existing one gets them through its handle, before any file is put in.
     bool make_tree_folders() {
-        const std::vector<PathRights> rights = tree_folder_rights();
-        for (size_t i = 0; i < std::size(tree_folders); ++i) {
-            const TreeFolder& folder = tree_folders[i];
-            const std::string& path = tree_.path(folder.level);
-            if (folder.shown) view_.set_status_text(folder_prefix + path + "\\");
-            const bool existed = tree_.held(folder.level) != nullptr;
-            if (FsError e = tree_.secure(folder.level, rights_for(rights, path)); e != FsError::ok)
-                return fail_folder(path, e);
-            if (existed && !reinherit_aliases(folder.level)) return false;
-            if (folder.shown) step();
-        }
-        return true;
-    }
-
-    // Alias files made under an older installation's rights, which let every
-    // user change them, take only what the folder now gives: their authors
-    // keep them, the others may read and run them. Links and files with
-    // other names are left as they are: never re-righted in place.
-    bool reinherit_aliases(TreeLevel level) {
-        if (level != TreeLevel::program_aliases && level != TreeLevel::folder_aliases) return true;
-        HeldFolder* folder = tree_.held(level);
-        std::vector<FolderEntry> entries;
-        if (FsError e = folder->list(entries); e != FsError::ok)
-            return fail_folder(tree_.path(level), e);
-        for (const FolderEntry& entry : entries) {
-            if (entry.attributes & (attr::directory | attr::reparse_point)) continue;
-            const FsError e = folder->inherit_file_rights(entry.name);
-            if (e != FsError::ok && e != FsError::link && e != FsError::file_not_found)
-                return fail("Не удалось установить права доступа к " + tree_.path(level) + "\\" +
-                                entry.name + " (" + failure_reason(e) + aborted,
-                            fs_.windows_error(e));
-        }
-        return true;
-    }
-
-    static const FileRights& rights_for(const std::vector<PathRights>& rights,
-                                        const std::string& path) {
-        for (const PathRights& entry : rights)
-            if (entry.path == path) return entry.rights;
-        return rights.front().rights;
+        InstalledTree::Failure failed;
+        const FsError e = tree_.make_folders(
+            [this](const std::string& path) { view_.set_status_text(folder_prefix + path); },
+            [this] { step(); }, failed);
+        if (e == FsError::ok) return true;
+        if (!failed.file) return fail_folder(failed.path, e);
+        return fail("Не удалось установить права доступа к " + failed.path + " (" +
+                        failure_reason(e) + aborted,
+                    fs_.windows_error(e));
     }
 
     // An existing folder is an earlier installation's: its files are replaced.
@@ -334,7 +269,7 @@ private:
     // a downloaded file: Windows would warn at every start of the installed
     // programs. It is deleted from the copy; the package keeps it.
     bool copy(const std::string& source_name, const std::string& destination) {
-        FsError e = clear_destination(destination);
+        FsError e = tree_.clear_destination(destination);
         if (e == FsError::ok) e = fs_.copy_file(package_ + "\\" + source_name, destination);
         // A package copied from a CD or marked by an unzipper is read-only,
         // and the copy with it: it could be neither unmarked nor deleted.
@@ -353,57 +288,6 @@ private:
         return fail("Не удалось скопировать " + source_name + " в " + destination + " (" + why +
                         aborted,
                     fs_.windows_error(e));
-    }
-
-    // A file of the tree that is a link, has more than one name or is not
-    // the administrators' is never written in place: that name goes first
-    // (through the held folder, the link itself, never its target), and
-    // the copy makes a new file.
-    FsError clear_destination(const std::string& destination) {
-        std::string name;
-        HeldFolder* held = holding_folder(destination, name);
-        if (!held) return FsError::ok;  // the Start menu's folder: administrators' only
-        EntryFacts facts;
-        const FsError e = held->entry_facts(name, facts);
-        if (e == FsError::file_not_found) return FsError::ok;
-        if (e != FsError::ok) return e;
-        if (!sound(facts)) return held->remove(name);
-        // An earlier copy of a read-only package: made writable to be replaced.
-        std::uint32_t attributes = 0;
-        if (fs_.get_attributes(destination, attributes) == FsError::ok &&
-            (attributes & attr::read_only))
-            return fs_.set_attributes(destination, attr::archive);
-        return FsError::ok;
-    }
-
-    static bool sound(const EntryFacts& facts) {
-        return !(facts.attributes & (attr::reparse_point | attr::directory)) && facts.links == 1 &&
-               owned_by_administrators(facts.owner);
-    }
-
-    // The held folder of the tree that holds path, and path's name in it.
-    HeldFolder* holding_folder(const std::string& path, std::string& name) const {
-        const size_t slash = path.rfind('\\');
-        const std::string folder = path.substr(0, slash);
-        name = path.substr(slash + 1);
-        for (TreeLevel level : {TreeLevel::skins, TreeLevel::product})
-            if (folder == tree_.path(level)) return tree_.held(level);
-        return nullptr;
-    }
-
-    // A file of the tree that is what it seems (or is not there).
-    bool sound_in_tree(const std::string& path) const {
-        std::string name;
-        HeldFolder* held = holding_folder(path, name);
-        EntryFacts facts;
-        return !held || held->entry_facts(name, facts) != FsError::ok || sound(facts);
-    }
-
-    bool only_read_only(const std::string& path) {
-        std::uint32_t attributes = 0;
-        return fs_.get_attributes(path, attributes) == FsError::ok &&
-               (attributes & attr::read_only) &&
-               !(attributes & (attr::hidden | attr::system | attr::directory | attr::reparse_point));
     }
 
     bool copy_skins() {
@@ -502,7 +386,7 @@ private:
     const std::string package_;
     ShellFolders* shell_;
     const ConsoleReach consoles_;
-    GuardedTree tree_;
+    InstalledTree tree_;
     ClosedConsoles closed_;
     bool writing_ = false;  // the checks have passed: a failure now may leave changes
     bool keep_settings_ = false;

@@ -229,12 +229,12 @@ TEST_F(HeldFolderTest, AFileTakesOnlyWhatItsFolderGivesAndStays) {
                                    {Trustee::users, Access::read_execute, Reach::files_only},
                                    {Trustee::creator_owner, Access::modify, Reach::files_only}}};
     std::unique_ptr<HeldFolder> sub;
-    ASSERT_EQ(box->create("aliases", alias_folder, sub), FsError::ok);
-    ASSERT_EQ(fs.write_file(path("aliases\\np"), "notepad.exe\r\n"), FsError::ok);
-    ASSERT_EQ(fs.set_rights(path("aliases\\np"), protected_rights), FsError::ok);
-    EXPECT_EQ(sub->inherit_file_rights("np"), FsError::ok) << fs.windows_error(FsError::other);
+    ASSERT_EQ(box->create("sub", alias_folder, sub), FsError::ok);
+    ASSERT_EQ(fs.write_file(path("sub\\x.txt"), "notepad.exe\r\n"), FsError::ok);
+    ASSERT_EQ(fs.set_rights(path("sub\\x.txt"), protected_rights), FsError::ok);
+    EXPECT_EQ(sub->inherit_file_rights("x.txt"), FsError::ok) << fs.windows_error(FsError::other);
     EXPECT_EQ(sub->inherit_file_rights("missing"), FsError::file_not_found);
-    EXPECT_EQ(content_of("aliases\\np"), "notepad.exe\r\n");
+    EXPECT_EQ(content_of("sub\\x.txt"), "notepad.exe\r\n");
 }
 
 }  // namespace
