@@ -1,37 +1,11 @@
 #include "platform/fake/fake_file_system.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "platform/fake/fake_rights.h"
 #include "platform/names.h"
-#include "platform/text_codec.h"
 
 namespace vh {
-
-namespace {
-
-bool is_device_name(const std::string& part) {
-    std::string base = fold_case(part.substr(0, part.find('.')));
-    while (!base.empty() && base.back() == ' ') base.pop_back();
-    static const char* const devices[] = {"CON", "PRN", "AUX", "NUL"};
-    for (const char* d : devices)
-        if (base == d) return true;
-    return base.size() == 4 && (base.rfind("COM", 0) == 0 || base.rfind("LPT", 0) == 0) &&
-           base[3] >= '1' && base[3] <= '9';
-}
-
-// Windows names are UTF-16: text that is not UTF-8 names no file.
-bool has_invalid_character(const std::string& part) {
-    if (!utf8_to_utf16(part)) return true;
-    for (char c : part) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 32 || std::strchr("<>:\"|?*", c) != nullptr) return true;
-    }
-    return false;
-}
-
-}  // namespace
 
 FakeFileSystem::FakeFileSystem() {
     add_drive('C');
@@ -57,92 +31,6 @@ void FakeFileSystem::set_current_drive(char letter) {
     current_drive_ = fold_case(letter);
 }
 
-FakeFileSystem::Resolved FakeFileSystem::resolve(const std::string& raw) const {
-    Resolved r;
-    std::string path = raw;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    std::string drive{current_drive_, ':'};
-    std::string rest = path;
-    if (path.size() >= 2 && path[1] == ':') {
-        drive = std::string{fold_case(path[0]), ':'};
-        rest = path.substr(2);
-    } else if (path.rfind("\\\\", 0) == 0) {
-        r.error = FsError::path_not_found;  // network paths do not exist here
-        return r;
-    }
-    r.parts.push_back(drive);
-    size_t start = 0;
-    while (start <= rest.size()) {
-        size_t end = rest.find('\\', start);
-        if (end == std::string::npos) end = rest.size();
-        std::string part = rest.substr(start, end - start);
-        start = end + 1;
-        if (part.empty() || part == ".") continue;
-        if (part == "..") {
-            if (r.parts.size() > 1) r.parts.pop_back();
-            continue;
-        }
-        while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
-        if (part.empty()) continue;
-        if (has_invalid_character(part)) {
-            r.error = FsError::invalid_name;
-            return r;
-        }
-        if (is_device_name(part)) {
-            r.error = FsError::other;
-            return r;
-        }
-        r.parts.push_back(part);
-    }
-    return r;
-}
-
-FakeFileSystem::Node* FakeFileSystem::find(const std::vector<std::string>& parts,
-                                           bool follow_last) const {
-    return find_shared(parts, follow_last).get();
-}
-
-// As Windows resolves a path: a junction or symbolic link on the way leads
-// to its target, and the rest of the path goes on from there.
-std::shared_ptr<FakeFileSystem::Node> FakeFileSystem::find_shared(
-    const std::vector<std::string>& start, bool follow_last) const {
-    std::vector<std::string> parts = start;
-    for (int jumps = 0; jumps < 32; ++jumps) {
-        auto d = drives_.find(parts.front());
-        if (d == drives_.end()) return nullptr;
-        std::shared_ptr<Node> node = d->second;
-        size_t i = 1;
-        for (; i < parts.size(); ++i) {
-            if (!node->is_dir() || node->is_link()) return nullptr;
-            auto c = node->children.find(fold_case(parts[i]));
-            if (c == node->children.end()) return nullptr;
-            node = c->second;
-            if (node->is_link() && (i + 1 < parts.size() || follow_last)) break;
-        }
-        if (i == parts.size()) return node;
-        Resolved target = resolve(node->link_target);
-        if (target.error != FsError::ok) return nullptr;
-        target.parts.insert(target.parts.end(), parts.begin() + static_cast<long>(i) + 1,
-                            parts.end());
-        parts = std::move(target.parts);
-    }
-    return nullptr;  // a loop of links
-}
-
-FakeFileSystem::Node* FakeFileSystem::parent_of(const std::vector<std::string>& parts,
-                                                FsError& error) const {
-    if (parts.size() < 2) {
-        error = FsError::access_denied;  // the drive root itself
-        return nullptr;
-    }
-    Node* parent = find(std::vector<std::string>(parts.begin(), parts.end() - 1));
-    if (parent == nullptr || !parent->is_dir()) {
-        error = FsError::path_not_found;
-        return nullptr;
-    }
-    return parent;
-}
-
 bool FakeFileSystem::begin_operation(FsError& error) {
     ++operations_;
     if (act_at_ != 0 && operations_ == act_at_) {
@@ -156,16 +44,6 @@ bool FakeFileSystem::begin_operation(FsError& error) {
         return false;
     }
     return true;
-}
-
-void FakeFileSystem::act_before_operation(int n, std::function<void()> action) {
-    act_at_ = n == 0 ? 0 : operations_ + n;
-    action_ = std::move(action);
-}
-
-void FakeFileSystem::fail_operation(int n, FsError error) {
-    fail_at_ = n == 0 ? 0 : operations_ + n;
-    fail_error_ = error;
 }
 
 FsError FakeFileSystem::read_file(const std::string& path, std::string& content) {
@@ -468,97 +346,6 @@ FsError FakeFileSystem::set_rights(const std::string& path, const FileRights& ri
     node->rights = rights;
     node->owner = fake_rights::account_of(rights.owner);
     return FsError::ok;
-}
-
-void FakeFileSystem::put_file(const std::string& path, const std::string& content,
-                              std::uint32_t attributes) {
-    Resolved r = resolve(path);
-    put_directory(r.parts.front() + "\\" + [&] {
-        std::string p;
-        for (size_t i = 1; i + 1 < r.parts.size(); ++i) p += r.parts[i] + "\\";
-        return p;
-    }());
-    Node* parent = find(std::vector<std::string>(r.parts.begin(), r.parts.end() - 1));
-    auto& slot = parent->children[fold_case(r.parts.back())];
-    if (!slot) slot = new_entry(*parent, r.parts.back(), false, caller_);
-    slot->name = r.parts.back();
-    slot->content = content;
-    slot->attributes = attributes & ~attr::directory;
-}
-
-void FakeFileSystem::put_directory(const std::string& path) {
-    const int saved_fail = fail_at_;
-    fail_at_ = 0;
-    make_directory_path(path);
-    --operations_;
-    fail_at_ = saved_fail;
-}
-
-void FakeFileSystem::put_stream(const std::string& path, const std::string& stream,
-                                const std::string& content) {
-    if (Node* node = find(resolve(path).parts)) node->streams[fold_case(stream)] = content;
-}
-
-std::map<std::string, std::string> FakeFileSystem::streams(const std::string& path) const {
-    Resolved r = resolve(path);
-    Node* node = r.error == FsError::ok ? find(r.parts) : nullptr;
-    return node ? node->streams : std::map<std::string, std::string>{};
-}
-
-void FakeFileSystem::set_in_use(const std::string& path, bool in_use) {
-    if (Node* node = find(resolve(path).parts)) node->in_use = in_use;
-}
-
-void FakeFileSystem::set_closed_to_new_entries(const std::string& dir, bool closed) {
-    if (Node* node = find(resolve(dir).parts)) node->closed_to_new_entries = closed;
-}
-
-std::optional<FileRights> FakeFileSystem::rights(const std::string& path) const {
-    Resolved r = resolve(path);
-    Node* node = r.error == FsError::ok ? find(r.parts) : nullptr;
-    if (!node) return std::nullopt;
-    return node->rights;
-}
-
-bool FakeFileSystem::exists(const std::string& path) const {
-    Resolved r = resolve(path);
-    return r.error == FsError::ok && find(r.parts) != nullptr;
-}
-
-bool FakeFileSystem::is_directory(const std::string& path) const {
-    Resolved r = resolve(path);
-    Node* node = r.error == FsError::ok ? find(r.parts) : nullptr;
-    return node && node->is_dir();
-}
-
-std::optional<std::string> FakeFileSystem::content(const std::string& path) const {
-    Resolved r = resolve(path);
-    Node* node = r.error == FsError::ok ? find(r.parts) : nullptr;
-    if (!node || node->is_dir()) return std::nullopt;
-    return node->content;
-}
-
-void FakeFileSystem::collect(const Node& node, const std::string& path,
-                             std::map<std::string, std::string>& out) const {
-    for (const auto& [key, child] : node.children) {
-        std::string child_path = path + "\\" + child->name;
-        std::string description = std::to_string(child->attributes) + ":" + child->content;
-        if (child->is_link()) description += "|->" + child->link_target;
-        if (child->rights) description += "|" + security_descriptor_text(*child->rights);
-        for (const auto& [stream, data] : child->streams) description += "|:" + stream + "=" + data;
-        if (child->is_dir()) {
-            out[child_path + "\\"] = description;
-            collect(*child, child_path, out);
-        } else {
-            out[child_path] = description;
-        }
-    }
-}
-
-std::map<std::string, std::string> FakeFileSystem::snapshot() const {
-    std::map<std::string, std::string> out;
-    for (const auto& [key, root] : drives_) collect(*root, key, out);
-    return out;
 }
 
 }  // namespace vh
