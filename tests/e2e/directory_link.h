@@ -1,9 +1,5 @@
-// A link to a folder, as a standard user makes one in the installation tree.
-// Programs under Wine cannot make junctions; a Unix symbolic link to a
-// folder, made from the Linux side, is what Wine shows as one (a directory
-// with the reparse-point attribute, followed when opened by name). Wine's
-// DeleteFileW and RemoveDirectoryW on it would act on the folder it leads
-// to, so it is removed from the Linux side too.
+// A link to a folder, as a standard user makes one in the installation
+// tree (tests/win32/folder_link.h), named in the end-to-end tests' UTF-8.
 #pragma once
 
 #include <string>
