@@ -129,9 +129,17 @@ wait_jobs() {
     unset "job_names[$pid]" "job_started[$pid]"
   done
 }
+# Stopped itself, the command stops every job and what each started: the
+# Wine runs then end their wineserver and X server (their EXIT traps).
+descendants() {
+  local child
+  for child in $(pgrep -P "$1"); do echo "$child"; descendants "$child"; done
+}
 stop_jobs() {
   local pid
-  for pid in "${!job_names[@]}"; do kill -TERM "$pid" 2>/dev/null; done
+  for pid in "${!job_names[@]}"; do
+    kill -TERM "$pid" $(descendants "$pid") 2>/dev/null
+  done
   wait
 }
 trap 'stop_jobs; exit 130' INT
@@ -156,6 +164,7 @@ WINE_RUN_NAME=screens WINE_ENV_SCREEN=2560x1440 VH_SCREEN_TABLE=1 \
 run_job ja_JP wine_run ja_JP 932 e2e_tests -- --gtest_filter='CodePage.*:AnyCodePage.*'
 run_job native native_phases
 wait_jobs
+trap - INT TERM
 
 if [ "$WINE_ENV_BITS" = 64 ]; then
   step "the 32-bit programs under WOW64, in a guest (scripts/test32.sh --ci)"
