@@ -4,14 +4,14 @@
 # with g++, cmake, make, git and python3 added, this branch's last commit
 # cloned into it, and `bash scripts/test.sh` run there as root. Prints the
 # test command's summary and the time each stage took; the chroot's log is
-# build/fresh-debian.log. Run as root; it needs Debian's package registry.
+# build/fresh-debian.log. Run as root; it fetches the packages from the
+# Debian mirrors that this machine's own apt sources name.
 # Uncommitted changes are not tested.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
 root=$top/build/fresh-debian
 log=$top/build/fresh-debian.log
-mirror=http://deb.debian.org/debian
 mounts=(proc sys dev dev/pts dev/shm)
 
 unmount() {
@@ -31,6 +31,10 @@ left_behind() {
   done
   return 0
 }
+
+source scripts/apt-sources.sh
+apt_debian_mirrors || exit 1
+mirror=$APT_DEBIAN_MIRROR
 
 command -v debootstrap >/dev/null || apt-get install -y -qq debootstrap >/dev/null
 mkdir -p "$top/build"
@@ -56,7 +60,7 @@ cp /etc/resolv.conf "$root/etc/resolv.conf"
 cat >"$root/etc/apt/sources.list" <<EOF
 deb $mirror bookworm main
 deb $mirror bookworm-updates main
-deb http://deb.debian.org/debian-security bookworm-security main
+deb $APT_SECURITY_MIRROR bookworm-security main
 EOF
 
 SECONDS=0

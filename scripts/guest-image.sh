@@ -10,8 +10,9 @@
 # changes (DIR/recipe holds the checksum of the one it was built from).
 # wine_env_start applies its settings to the copied prefix at every run, so
 # that changes to scripts/wine-env.sh need no new guest.
-# Needs root, debootstrap, qemu-system-x86 and a Debian mirror
-# (VH_GUEST_MIRROR, default deb.debian.org).
+# Needs root, debootstrap and qemu-system-x86. The packages come from the
+# Debian mirrors that this machine's own apt sources name, unless
+# VH_GUEST_MIRROR and VH_GUEST_SECURITY_MIRROR name others.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(realpath -m "$1")
@@ -23,7 +24,12 @@ if [ "$(cat "$out/recipe" 2>/dev/null)" = "$recipe" ] &&
   exit 0
 fi
 
-mirror=${VH_GUEST_MIRROR:-http://deb.debian.org/debian}
+if [ -z "${VH_GUEST_MIRROR:-}" ] || [ -z "${VH_GUEST_SECURITY_MIRROR:-}" ]; then
+  source scripts/apt-sources.sh
+  apt_debian_mirrors || exit 1
+fi
+mirror=${VH_GUEST_MIRROR:-$APT_DEBIAN_MIRROR}
+security=${VH_GUEST_SECURITY_MIRROR:-$APT_SECURITY_MIRROR}
 packages=(linux-image-amd64 wine wine32:i386 wine64 xvfb locales imagemagick fonts-liberation
           kmod iproute2 procps)
 work=$out.new
@@ -58,7 +64,6 @@ step "debootstrap bookworm (amd64, minbase)"
 debootstrap --variant=minbase --arch=amd64 bookworm "$root" "$mirror" >"$work/debootstrap.log" 2>&1 ||
   { tail -20 "$work/debootstrap.log"; exit 1; }
 
-security=${VH_GUEST_SECURITY_MIRROR:-http://deb.debian.org/debian-security}
 cat >"$root/etc/apt/sources.list" <<EOF
 deb $mirror bookworm main
 deb $mirror bookworm-updates main

@@ -31,16 +31,9 @@ wine_env_start() {
   export WINEDEBUG=-all LC_ALL=$locale LANG=$locale
   export WINEDLLOVERRIDES="mscoree,mshtml="
   export WINEPREFIX="$root/prefix"
-  WINE_ENV_DISPLAY=${WINE_ENV_DISPLAY:-$((90 + RANDOM % 400))}
   rm -rf "$WINEPREFIX"
   mkdir -p "$root"
-  Xvfb ":$WINE_ENV_DISPLAY" -screen 0 "${WINE_ENV_SCREEN:-1024x768}x24" -nolisten tcp >"$root/xvfb.log" 2>&1 &
-  WINE_ENV_XVFB=$!
-  export DISPLAY=":$WINE_ENV_DISPLAY"
-  for _ in $(seq 50); do
-    [ -e "/tmp/.X11-unix/X$WINE_ENV_DISPLAY" ] && break
-    sleep 0.1
-  done
+  wine_env_xvfb "$root" || return 1
   # WINE_ENV_TEMPLATE: a prefix that wine_env_start made before, copied
   # instead of booting a new one (booting one takes minutes under emulation).
   if [ -n "${WINE_ENV_TEMPLATE:-}" ]; then
@@ -61,6 +54,41 @@ wine_env_start() {
   done
   "$WINE" explorer /desktop=shell,1024x768 >"$root/explorer.log" 2>&1 &
   sleep 2
+}
+
+# wine_env_xvfb <folder>: an X server of this environment's own, as DISPLAY.
+# Xvfb picks a free display number itself (-displayfd; WINE_ENV_DISPLAY asks
+# for one) and writes it once it accepts connections, so runs that start
+# together never share a display: a server that finds its number taken
+# takes the next one, where one chosen from lock files outside it could end
+# at once and leave its programs drawing on another run's server. One that
+# ends before it is ready is started again.
+wine_env_xvfb() {
+  local root=$1 try number
+  for try in 1 2 3; do
+    rm -f "$root/display"
+    Xvfb ${WINE_ENV_DISPLAY:+":$WINE_ENV_DISPLAY"} -displayfd 3 \
+      -screen 0 "${WINE_ENV_SCREEN:-1024x768}x24" -nolisten tcp \
+      3>"$root/display" >"$root/xvfb.log" 2>&1 &
+    WINE_ENV_XVFB=$!
+    number=
+    for _ in $(seq 300); do
+      # read succeeds only on the whole line, newline included.
+      IFS= read -r number <"$root/display" 2>/dev/null && [ -n "$number" ] && break
+      number=
+      kill -0 "$WINE_ENV_XVFB" 2>/dev/null || break
+      sleep 0.1
+    done
+    if [ -n "$number" ] && kill -0 "$WINE_ENV_XVFB" 2>/dev/null; then
+      export DISPLAY=":$number"
+      return 0
+    fi
+    kill "$WINE_ENV_XVFB" 2>/dev/null
+    wait "$WINE_ENV_XVFB" 2>/dev/null
+    WINE_ENV_XVFB=
+  done
+  echo "wine_env_start: Xvfb gave no display; see $root/xvfb.log" >&2
+  return 1
 }
 
 wine_env_stop() {

@@ -21,7 +21,9 @@ say() { echo "wow64: $*"; }
 source scripts/wine-env.sh
 export WINE_ENV_WOW64=1
 trap wine_env_stop EXIT
-wine_env_start "$top/build/wine-wow64"
+# Stopped by a signal, the script still runs its EXIT trap.
+trap 'exit 143' TERM
+wine_env_start "$top/build/wine-wow64" || exit 1
 if [ "$WINEARCH" != win64 ] || ! /lib/i386-linux-gnu/ld-linux.so.2 --version >/dev/null 2>&1; then
   say "needs a 64-bit prefix and a kernel that runs 32-bit code"; exit 1
 fi
@@ -39,9 +41,11 @@ for suite in interface_tests_win e2e_tests; do
   log=$out/wow64-$suite.log
   started=$SECONDS
   # Output to a file: a program started by the tests would otherwise hold
-  # the pipe open until it ends.
+  # the pipe open until it ends. Waited for in the background, so that a
+  # stop request is acted on at once.
   timeout "${VH_WOW64_SUITE_SECONDS:-1200}" "$WINE" "build/windows/tests/$suite.exe" \
-    --gtest_filter="$filter" >"$log" 2>&1
+    --gtest_filter="$filter" >"$log" 2>&1 &
+  wait $!
   say "$suite ($filter): $(grep -aE '^\[ +(PASSED|FAILED) +\] [0-9]+ test' "$log" | tr '\n' ' ')in $((SECONDS - started))s"
 done
 wine_env_stop
