@@ -61,6 +61,8 @@ public:
     virtual FsError check_replaceable(const std::string& path) = 0;
     // Copies the bytes of from to to, replacing an existing to. As Windows'
     // CopyFile does, the copy also takes the source's alternate data streams.
+    // The source is opened without following a link: one that is a link or
+    // has more than one name is refused with FsError::link.
     virtual FsError copy_file(const std::string& from, const std::string& to) = 0;
     // Deletes the named alternate data stream of a file, such as the
     // "Zone.Identifier" that marks a downloaded file. ok when the file has

@@ -74,7 +74,7 @@ wine_env_xvfb() {
     number=
     for _ in $(seq 300); do
       # read succeeds only on the whole line, newline included.
-      IFS= read -r number <"$root/display" 2>/dev/null && [ -n "$number" ] && break
+      IFS= read -r number 2>/dev/null <"$root/display" && [ -n "$number" ] && break
       number=
       kill -0 "$WINE_ENV_XVFB" 2>/dev/null || break
       sleep 0.1

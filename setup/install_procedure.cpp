@@ -198,12 +198,40 @@ private:
     }
 
     bool check_destinations() {
+        if (!check_package_folders()) return false;
         for (const Copy& copy : planned_copies()) {
+            // The package's folder is often one users can write: a source
+            // that is a link is never followed.
+            std::uint32_t attributes = 0;
+            if (FsError e = fs_.get_attributes(package_ + "\\" + copy.source, attributes);
+                e != FsError::ok || (attributes & attr::reparse_point))
+                return fail_copy(package_ + "\\" + copy.source, copy.destination,
+                                 e == FsError::ok ? FsError::link : e);
             const FsError e = fs_.check_replaceable(copy.destination);
             if (e == FsError::ok || e == FsError::file_not_found || e == FsError::path_not_found)
                 continue;
             if (e == FsError::access_denied && tree_.only_read_only(copy.destination)) continue;
             return fail_copy(copy.source, copy.destination, e);
+        }
+        return true;
+    }
+
+    // "Data" and "Datalnk" of the package, where a user may have put a link
+    // to a folder only administrators may read.
+    bool check_package_folders() {
+        for (const char* folder : {"Data", "Datalnk"}) {
+            std::uint32_t attributes = 0;
+            const std::string path = package_ + "\\" + folder;
+            const FsError e = fs_.get_attributes(path, attributes);
+            if (e != FsError::ok)
+                return fail("Установка прервана: не удалось открыть папку пакета " + path + " (" +
+                                failure_reason(e) + ").",
+                            fs_.windows_error(e));
+            if (attributes & attr::reparse_point)
+                return fail("Установка прервана: папка пакета " + path +
+                                " — не папка, а ссылка на другое место. Скопируйте пакет заново "
+                                "и запустите установку снова.",
+                            windows_error_code(FsError::link));
         }
         return true;
     }

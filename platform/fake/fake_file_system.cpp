@@ -110,7 +110,7 @@ FsError FakeFileSystem::move_file_replacing(const std::string& from, const std::
         if (target->in_use) return FsError::sharing_violation;
     }
     auto node = std::move(from_parent->children[fold_case(rf.parts.back())]);
-    from_parent->children.erase(fold_case(rf.parts.back()));
+    from_parent->erase_child(fold_case(rf.parts.back()));
     node->name = rt.parts.back();
     to_parent->children[fold_case(rt.parts.back())] = std::move(node);
     return FsError::ok;
@@ -140,7 +140,7 @@ FsError FakeFileSystem::delete_file(const std::string& path) {
         return FsError::access_denied;
     if (node.in_use || node.holds) return FsError::sharing_violation;
     --node.links;
-    entry.parent->children.erase(entry.key);
+    entry.parent->erase_child(entry.key);
     return FsError::ok;
 }
 
@@ -160,8 +160,10 @@ FsError FakeFileSystem::copy_file(const std::string& from, const std::string& to
     if (rf.error != FsError::ok) return rf.error;
     if (rt.error != FsError::ok) return rt.error;
     if (!parent_of(rf.parts, e)) return e;
-    Node* source = find(rf.parts);
+    // The source is opened without following a link (see FileSystem).
+    Node* source = find(rf.parts, false);
     if (!source) return FsError::file_not_found;
+    if (source->is_link() || source->links > 1) return FsError::link;
     if (source->is_dir()) return FsError::access_denied;
     Node* to_parent = parent_of(rt.parts, e);
     if (!to_parent) return e;
@@ -209,7 +211,7 @@ FsError FakeFileSystem::list_files(const std::string& dir, std::vector<std::stri
     names.clear();
     for (const auto& [key, child] : node->children)
         if (!(child->attributes & (attr::directory | attr::hidden | attr::system)))
-            names.push_back(child->name);
+            names.push_back(node->name_of(key, *child));
     std::sort(names.begin(), names.end(),
               [](const std::string& a, const std::string& b) { return name_less(a, b); });
     return FsError::ok;
@@ -283,7 +285,7 @@ FsError FakeFileSystem::remove_directory(const std::string& path) {
         !allowed(caller_, entry.parent, node, fake_rights::remove))
         return FsError::access_denied;
     if (node.holds) return FsError::sharing_violation;
-    entry.parent->children.erase(entry.key);
+    entry.parent->erase_child(entry.key);
     return FsError::ok;
 }
 

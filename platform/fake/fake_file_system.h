@@ -145,6 +145,16 @@ public:
         std::uint32_t links = 1;  // names of the same file
         int holds = 0;
         std::map<std::string, std::shared_ptr<Node>> children;  // key: folded name
+        // A child that is a second name of a file elsewhere: its name here.
+        std::map<std::string, std::string> link_names;  // key: folded name
+        const std::string& name_of(const std::string& key, const Node& child) const {
+            const auto found = link_names.find(key);
+            return found == link_names.end() ? child.name : found->second;
+        }
+        void erase_child(const std::string& key) {
+            children.erase(key);
+            link_names.erase(key);
+        }
         bool is_dir() const { return (attributes & attr::directory) != 0; }
         bool is_link() const { return !link_target.empty(); }
     };

@@ -88,7 +88,7 @@ std::optional<std::string> FakeFileSystem::content(const std::string& path) cons
 void FakeFileSystem::collect(const Node& node, const std::string& path,
                              std::map<std::string, std::string>& out) const {
     for (const auto& [key, child] : node.children) {
-        std::string child_path = path + "\\" + child->name;
+        std::string child_path = path + "\\" + node.name_of(key, *child);
         std::string description = std::to_string(child->attributes) + ":" + child->content;
         if (child->is_link()) description += "|->" + child->link_target;
         if (child->rights) description += "|" + security_descriptor_text(*child->rights);

@@ -35,10 +35,8 @@ public:
         if (!fs_.begin_operation(e)) return e;
         if (node_->is_link()) return FsError::link;  // the link itself lists nothing
         entries.clear();
-        // A hard link's node is shared: its own name here is its key.
         for (const auto& [key, child] : node_->children)
-            entries.push_back({fold_case(child->name) == key ? child->name : key,
-                               fs_.facts_of(*child).attributes});
+            entries.push_back({node_->name_of(key, *child), fs_.facts_of(*child).attributes});
         std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) {
             return name_less(a.name, b.name);
         });
@@ -85,7 +83,7 @@ public:
         if (child->is_dir() && !child->is_link() && !child->children.empty())
             return FsError::dir_not_empty;
         --child->links;
-        node_->children.erase(fold_case(name));
+        node_->erase_child(fold_case(name));
         return FsError::ok;
     }
 
@@ -232,6 +230,7 @@ FsError FakeFileSystem::user_hard_link(const std::string& account, const std::st
     if (!allowed(account, nullptr, *parent, fake_rights::write)) return FsError::access_denied;
     ++file->links;
     parent->children[fold_case(r.parts.back())] = file;
+    parent->link_names[fold_case(r.parts.back())] = r.parts.back();
     return FsError::ok;
 }
 
@@ -264,7 +263,7 @@ FsError FakeFileSystem::user_rename(const std::string& account, const std::strin
         !allowed(account, nullptr, *to_parent,
                  node->is_dir() ? fake_rights::add_folder : fake_rights::write))
         return FsError::access_denied;
-    from_parent->children.erase(fold_case(rf.parts.back()));
+    from_parent->erase_child(fold_case(rf.parts.back()));
     node->name = rt.parts.back();
     to_parent->children[fold_case(rt.parts.back())] = node;
     return FsError::ok;

@@ -11,6 +11,11 @@
 
 namespace vh {
 
+namespace {
+// ERROR_REPARSE_POINT_ENCOUNTERED, which MinGW-w64's headers do not name.
+constexpr DWORD reparse_point_encountered = 4395;
+}  // namespace
+
 FsError fs_error_from_win32(unsigned long code) {
     switch (code) {
         case ERROR_SUCCESS: return FsError::ok;
@@ -24,6 +29,7 @@ FsError fs_error_from_win32(unsigned long code) {
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION: return FsError::sharing_violation;
         case ERROR_DIR_NOT_EMPTY: return FsError::dir_not_empty;
+        case reparse_point_encountered: return FsError::link;
         case ERROR_ALREADY_EXISTS:
         case ERROR_FILE_EXISTS: return FsError::already_exists;
         case ERROR_INVALID_NAME:
@@ -159,6 +165,20 @@ FsError WinFileSystem::copy_file(const std::string& from, const std::string& to)
                                           FILE_ATTRIBUTE_SYSTEM) &&
         attributes_of(*wide_from) != INVALID_FILE_ATTRIBUTES)
         return FsError::access_denied;
+    // The source is opened first without following a link and held, without
+    // write or delete sharing, while CopyFileW copies it: a package in a
+    // folder users can write may name, through a link or a second name, a
+    // file only administrators may read, which an elevated copy would
+    // otherwise carry to where users read it.
+    WinHandle source(CreateFileW(wide_from->c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!source) return last_error();
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(source.get(), &info)) return last_error();
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || info.nNumberOfLinks > 1) {
+        recorded(reparse_point_encountered);
+        return FsError::link;
+    }
     return result(CopyFileW(wide_from->c_str(), wide_to->c_str(), FALSE));
 }
 

@@ -153,8 +153,8 @@ TEST_F(HeldFolderTest, ALinkIsNeverFollowed) {
     EXPECT_EQ(content_of("target\\a.txt"), "victim");
 }
 
-// A second name of someone's file is neither written nor re-righted, and
-// the log is not opened there: the file keeps every byte.
+// A second name of someone's file is neither written, re-righted nor copied,
+// and the log is not opened there: the file keeps every byte.
 TEST_F(HeldFolderTest, AFileWithAnotherNameIsLeftAsItIs) {
     plant_hard_link();
     EntryFacts facts;
@@ -167,6 +167,9 @@ TEST_F(HeldFolderTest, AFileWithAnotherNameIsLeftAsItIs) {
         EXPECT_EQ(fs.set_rights(path(name), protected_rights), FsError::link);
         EXPECT_EQ(box->set_file_rights(name, protected_rights), FsError::link);
         EXPECT_EQ(box->inherit_file_rights(name), FsError::link);
+        // Nor copied, by an elevated Setup, to where others read it.
+        EXPECT_EQ(fs.copy_file(path(name), path("z.txt")), FsError::link);
+        EXPECT_EQ(content_of("z.txt"), "<missing>");
     }
     EXPECT_EQ(content_of("b.txt"), "victim");
     // Removing one name leaves the other, and the file has one name again.

@@ -20,6 +20,7 @@ const std::string tree = "C:\\Tessarimondale";
 const std::string root = tree + "\\Varnholde";
 const std::string& package = testing::download_package;
 const std::string victim = "C:\\Program Files\\Service";
+const std::string secrets = "C:\\Users\\Administrator\\Secrets";
 
 struct Attack {
     const char* name;
@@ -60,6 +61,21 @@ TEST(InstallAttacks, NothingOutsideTheTreeChangesAndARefusalChangesNothing) {
                        FsError::ok);
          },
          InstallResult::installed, ""},
+        // The package often lies where users write (Downloads): its links
+        // would carry files only administrators read to where users read.
+        {"the package's Data a junction to an administrator's folder", false,
+         [](FakeFileSystem& fs) {
+             ASSERT_EQ(fs.user_rename("BA", package + "\\Data", package + "\\Data.old"), FsError::ok);
+             ASSERT_EQ(fs.user_make_link("BA", package + "\\Data", secrets), FsError::ok);
+         },
+         InstallResult::refused, "папка пакета D:\\Downloads\\Varnholde\\Data — не папка, а ссылка"},
+        {"a package file a second name of an administrator's file", false,
+         [](FakeFileSystem& fs) {
+             ASSERT_EQ(fs.user_remove("BA", package + "\\Func.bin"), FsError::ok);
+             ASSERT_EQ(fs.user_hard_link("BA", package + "\\Func.bin", secrets + "\\data1.ksr"),
+                       FsError::ok);
+         },
+         InstallResult::failed, "Func.bin"},
     };
     for (const Attack& attack : attacks) {
         SCOPED_TRACE(attack.name);
@@ -67,6 +83,8 @@ TEST(InstallAttacks, NothingOutsideTheTreeChangesAndARefusalChangesNothing) {
         FakeFileSystem& fs = machine.fs;
         FakeRegistry& registry = machine.registry;
         fs.put_file(victim + "\\service.exe", "service");
+        for (char n = '1'; n <= '6'; ++n)
+            fs.put_file(secrets + "\\data" + n + ".ksr", "secret");
         testing::LastTextView view;
         if (attack.installed_first) {
             ASSERT_EQ(run_installation(fs, registry, view, package), InstallResult::installed);
@@ -78,10 +96,17 @@ TEST(InstallAttacks, NothingOutsideTheTreeChangesAndARefusalChangesNothing) {
         EXPECT_FALSE(fs.rights(victim)) << "the target was given the tree's rights";
         EXPECT_FALSE(fs.exists(victim + "\\Varnholde.exe"));
         EXPECT_FALSE(fs.exists(victim + "\\Skins"));
+        for (const auto& [path, entry] : fs.snapshot()) {
+            if (path.rfind(tree, 0) == 0) {
+                EXPECT_EQ(entry.find("secret"), std::string::npos) << path;
+            }
+        }
+        if (attack.result != InstallResult::installed) {
+            EXPECT_NE(view.status.find(attack.named), std::string::npos) << view.status;
+        }
         if (attack.result == InstallResult::refused) {
             EXPECT_EQ(fs.snapshot(), before);
-            EXPECT_NE(view.status.find(attack.named), std::string::npos) << view.status;
-        } else {
+        } else if (attack.result == InstallResult::installed) {
             EXPECT_FALSE(fs.is_link(root + "\\Alliases\\Dirs"));
             EXPECT_EQ(fs.link_count(root + "\\us_param.par"), 1u);
             EXPECT_EQ(fs.owner(root + "\\Varnholde.exe"), "BA");
@@ -93,7 +118,7 @@ TEST(InstallAttacks, NothingOutsideTheTreeChangesAndARefusalChangesNothing) {
 // user who acts right after each level is made can neither add to it, nor
 // rename it away, nor put his own in its place.
 TEST(InstallAttacks, NoUserGetsInBetweenTheStepsOfAFreshInstallation) {
-    for (int step = 1; step <= 120; ++step) {
+    for (int step = 1; step <= 160; ++step) {
         SCOPED_TRACE(step);
         testing::PackageMachine machine;
         FakeFileSystem& fs = machine.fs;

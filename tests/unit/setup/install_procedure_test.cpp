@@ -343,9 +343,10 @@ void expect_stopped(Installer& installer, const std::string& named, const std::s
 
 TEST(Installation, EachOperationAfterTheChecksThatFailsStopsTheInstallation) {
     // File-system operation number, the folder or file the report must name
-    // and the progress steps finished before it. The 20 operations before
+    // and the progress steps finished before it. The 36 operations before
     // the first of them only look: the three check listings, the tree's
-    // levels held, the settings file and the 14 destinations.
+    // levels held, the settings file, the package's two folders and, for
+    // each of the 14 copies, its source and its destination.
     const std::string menu = programs + "\\Varnholde";
     struct Case {
         int operation;
@@ -353,32 +354,32 @@ TEST(Installation, EachOperationAfterTheChecksThatFailsStopsTheInstallation) {
         size_t steps_before;
     };
     const std::vector<Case> cases = {
-        {21, "C:\\Tessarimondale", 0},  // each level made with its rights
-        {22, "C:\\Tessarimondale\\Varnholde", 0},
-        {23, root + "Alliases", 0},
-        {24, root + "Skins", 0},
-        {25, root + "Alliases\\Dirs", 1},
-        {26, root + "Alliases\\Exe_files", 2},
-        {27, menu, 3},
-        {28, root + "Skins\\skin_ 1.jpg", 4},  // what is at the destination
-        {29, "Data\\data1.ksr", 4},
-        {30, root + "Skins\\skin_ 1.jpg", 4},  // its attributes made normal
-        {31, root + "Skins\\skin_ 1.jpg", 4},  // the download mark of the copy
-        {37, root + "Skins\\skin_ 3.jpg", 4},
-        {51, root + "Skins\\skin_ 6.jpg", 4},
-        {53, "Ivel.bmp", 5},
-        {57, "Func.bin", 6},
-        {63, root + "us_param.par", 7},
-        {65, "Principal._x_", 8},
-        {71, root + "Uninstall.exe", 9},
-        {72, menu + "\\Varnholde.lnk", 10},
-        {75, "Datalnk\\ReadMe", 11},
-        {80, menu + "\\Удаление Varnholde.lnk", 12},
-        {81, root + "Varnholde.exe", 13},  // the rights of the files
-        {85, root + "us_param.par", 13},
-        {91, root + "Skins\\skin_ 6.jpg", 13},
-        {92, root + "Varnholde.exe", 13},  // their sizes
-        {102, root + "Skins\\skin_ 6.jpg", 13},
+        {37, "C:\\Tessarimondale", 0},  // each level made with its rights
+        {38, "C:\\Tessarimondale\\Varnholde", 0},
+        {39, root + "Alliases", 0},
+        {40, root + "Skins", 0},
+        {41, root + "Alliases\\Dirs", 1},
+        {42, root + "Alliases\\Exe_files", 2},
+        {43, menu, 3},
+        {44, root + "Skins\\skin_ 1.jpg", 4},  // what is at the destination
+        {45, "Data\\data1.ksr", 4},
+        {46, root + "Skins\\skin_ 1.jpg", 4},  // its attributes made normal
+        {47, root + "Skins\\skin_ 1.jpg", 4},  // the download mark of the copy
+        {53, root + "Skins\\skin_ 3.jpg", 4},
+        {67, root + "Skins\\skin_ 6.jpg", 4},
+        {69, "Ivel.bmp", 5},
+        {73, "Func.bin", 6},
+        {79, root + "us_param.par", 7},
+        {81, "Principal._x_", 8},
+        {87, root + "Uninstall.exe", 9},
+        {88, menu + "\\Varnholde.lnk", 10},
+        {91, "Datalnk\\ReadMe", 11},
+        {96, menu + "\\Удаление Varnholde.lnk", 12},
+        {97, root + "Varnholde.exe", 13},  // the rights of the files
+        {101, root + "us_param.par", 13},
+        {107, root + "Skins\\skin_ 6.jpg", 13},
+        {108, root + "Varnholde.exe", 13},  // their sizes
+        {118, root + "Skins\\skin_ 6.jpg", 13},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.operation);
