@@ -34,7 +34,7 @@ LoadResult Skin::load(const std::string& path, SIZE visible) {
 
     ComPtr<IPicture> picture;
     if (FAILED(OleLoadPicturePath(const_cast<LPOLESTR>(wide->c_str()), nullptr, 0, 0,
-                                  IID_IPicture, picture.out())) ||
+                                  IID_IPicture, picture.out_void())) ||
         !picture)
         return LoadResult::failed;
 

@@ -1,5 +1,5 @@
-// Small RAII owners for COM calls: an interface pointer, the thread's
-// apartment, a BSTR and a VARIANT.
+// Small RAII owners for COM calls: the thread's apartment, a BSTR and a
+// VARIANT; interface pointers are win_handle.h's ComPtr.
 #pragma once
 
 #include <windows.h>
@@ -7,27 +7,9 @@
 
 #include <string>
 
+#include "platform/win32/win_handle.h"
+
 namespace vh {
-
-// Releases a COM interface pointer when it goes out of scope.
-template <typename T>
-class ComRef {
-public:
-    ComRef() = default;
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    ~ComRef() {
-        if (p_) p_->Release();
-    }
-    T* operator->() const { return p_; }
-    T** out() { return &p_; }
-    void** out_void() { return reinterpret_cast<void**>(&p_); }
-    explicit operator bool() const { return p_ != nullptr; }
-    T* get() const { return p_; }
-
-private:
-    T* p_ = nullptr;
-};
 
 // One apartment for the calls of a scope; left as found when the thread
 // had one already (of either kind: COM is usable in both).

@@ -20,8 +20,8 @@ namespace {
 
 // The desktop folder's view in the shell that shows the desktop: the shell
 // windows' list names it, and its browser gives the active view.
-bool find_desktop_view(ComRef<IShellView>& view) {
-    ComRef<IShellWindows> windows;
+bool find_desktop_view(ComPtr<IShellView>& view) {
+    ComPtr<IShellWindows> windows;
     if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER,
                                 __uuidof(IShellWindows), windows.out_void())))
         return false;
@@ -32,15 +32,15 @@ bool find_desktop_view(ComRef<IShellView>& view) {
     VARIANT empty;
     VariantInit(&empty);
     long window = 0;
-    ComRef<IDispatch> dispatch;
+    ComPtr<IDispatch> dispatch;
     if (windows->FindWindowSW(&location, &empty, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
                               dispatch.out()) != S_OK ||
         !dispatch)
         return false;
-    ComRef<IServiceProvider> provider;
+    ComPtr<IServiceProvider> provider;
     if (FAILED(dispatch->QueryInterface(__uuidof(IServiceProvider), provider.out_void())))
         return false;
-    ComRef<IShellBrowser> browser;
+    ComPtr<IShellBrowser> browser;
     if (FAILED(provider->QueryService(SID_STopLevelBrowser, __uuidof(IShellBrowser),
                                       browser.out_void())))
         return false;
@@ -49,17 +49,17 @@ bool find_desktop_view(ComRef<IShellView>& view) {
 
 // The Shell object of that view: its ShellExecute runs in the shell's
 // process, with the shell's token.
-bool find_shell_dispatch(ComRef<IShellDispatch2>& shell) {
-    ComRef<IShellView> view;
+bool find_shell_dispatch(ComPtr<IShellDispatch2>& shell) {
+    ComPtr<IShellView> view;
     if (!find_desktop_view(view)) return false;
-    ComRef<IDispatch> background;
+    ComPtr<IDispatch> background;
     if (FAILED(view->GetItemObject(SVGIO_BACKGROUND, __uuidof(IDispatch), background.out_void())))
         return false;
-    ComRef<IShellFolderViewDual> folder_view;
+    ComPtr<IShellFolderViewDual> folder_view;
     if (FAILED(background->QueryInterface(__uuidof(IShellFolderViewDual),
                                           folder_view.out_void())))
         return false;
-    ComRef<IDispatch> application;
+    ComPtr<IDispatch> application;
     if (FAILED(folder_view->get_Application(application.out())) || !application) return false;
     return SUCCEEDED(
                application->QueryInterface(__uuidof(IShellDispatch2), shell.out_void())) &&
@@ -107,7 +107,7 @@ bool start_process(const std::string& program, const std::string& directory, Cre
 
 bool start_through_shell_dispatch(const std::string& program, const std::string& directory) {
     ComApartment apartment;
-    ComRef<IShellDispatch2> shell;
+    ComPtr<IShellDispatch2> shell;
     if (!find_shell_dispatch(shell)) return false;
     Bstr file(to_wide(program));
     StringVariant arguments(L""), folder(to_wide(directory)), operation(L"open");

@@ -73,8 +73,10 @@ public:
     T* get() const { return object_; }
     T* operator->() const { return object_; }
     explicit operator bool() const { return object_ != nullptr; }
-    // Where a creating call stores the pointer; only for an empty ComPtr.
-    void** out() { return reinterpret_cast<void**>(&object_); }
+    // Where a creating call stores the pointer; only for an empty ComPtr:
+    // typed for a getter, untyped for CoCreateInstance and QueryInterface.
+    T** out() { return &object_; }
+    void** out_void() { return reinterpret_cast<void**>(&object_); }
 
 private:
     T* object_ = nullptr;

@@ -42,7 +42,7 @@ std::wstring session_string(std::uint32_t session, WTS_INFO_CLASS what) {
 
 // The scheduler's root folder, with the service connected as this
 // process's user.
-bool root_folder(ComRef<ITaskService>& service, ComRef<ITaskFolder>& root) {
+bool root_folder(ComPtr<ITaskService>& service, ComPtr<ITaskFolder>& root) {
     if (FAILED(CoCreateInstance(task_scheduler_class, nullptr, CLSCTX_INPROC_SERVER,
                                 __uuidof(ITaskService), service.out_void())))
         return false;
@@ -54,7 +54,7 @@ bool root_folder(ComRef<ITaskService>& service, ComRef<ITaskFolder>& root) {
 
 // Runs as the user with their interactive token, not elevated.
 bool set_principal(ITaskDefinition& task, const std::wstring& user) {
-    ComRef<IPrincipal> principal;
+    ComPtr<IPrincipal> principal;
     if (FAILED(task.get_Principal(principal.out())) || !principal) return false;
     const Bstr id(user);
     return SUCCEEDED(principal->put_UserId(id.get())) &&
@@ -66,7 +66,7 @@ bool set_principal(ITaskDefinition& task, const std::wstring& user) {
 // default), no stop on batteries, and the normal priority a program the
 // user starts has (a task's default, 7, is below normal).
 bool set_settings(ITaskDefinition& task) {
-    ComRef<ITaskSettings> settings;
+    ComPtr<ITaskSettings> settings;
     if (FAILED(task.get_Settings(settings.out())) || !settings) return false;
     const Bstr unlimited(L"PT0S");
     return SUCCEEDED(settings->put_ExecutionTimeLimit(unlimited.get())) &&
@@ -78,9 +78,9 @@ bool set_settings(ITaskDefinition& task) {
 
 bool set_program(ITaskDefinition& task, const std::string& program,
                  const std::string& directory) {
-    ComRef<IActionCollection> actions;
-    ComRef<IAction> action;
-    ComRef<IExecAction> exec;
+    ComPtr<IActionCollection> actions;
+    ComPtr<IAction> action;
+    ComPtr<IExecAction> exec;
     if (FAILED(task.get_Actions(actions.out())) || !actions ||
         FAILED(actions->Create(TASK_ACTION_EXEC, action.out())) || !action ||
         FAILED(action->QueryInterface(__uuidof(IExecAction), exec.out_void())))
@@ -108,13 +108,13 @@ bool register_and_run(ITaskFolder& root, ITaskDefinition& task, const std::wstri
                       const std::wstring& user) {
     const Bstr task_name(name);
     const StringVariant user_id(user), none;
-    ComRef<IRegisteredTask> registered;
+    ComPtr<IRegisteredTask> registered;
     if (FAILED(root.RegisterTaskDefinition(task_name.get(), &task, TASK_CREATE_OR_UPDATE, user_id.get(),
                                            none.get(), TASK_LOGON_INTERACTIVE_TOKEN, none.get(),
                                            registered.out())) ||
         !registered)
         return false;
-    ComRef<IRunningTask> instance;
+    ComPtr<IRunningTask> instance;
     const bool started = SUCCEEDED(registered->Run(none.get(), instance.out())) && instance &&
                          wait_until_started(*instance.get());
     // Deleting the task leaves its started program running.
@@ -134,8 +134,8 @@ std::optional<std::wstring> session_user(std::uint32_t session) {
 bool scheduler_reaches_session(std::uint32_t session) {
     if (!session_user(session)) return false;
     ComApartment apartment;
-    ComRef<ITaskService> service;
-    ComRef<ITaskFolder> root;
+    ComPtr<ITaskService> service;
+    ComPtr<ITaskFolder> root;
     return root_folder(service, root);
 }
 
@@ -144,9 +144,9 @@ bool run_once_in_session(std::uint32_t session, const std::string& program,
     const std::optional<std::wstring> user = session_user(session);
     if (!user) return false;
     ComApartment apartment;
-    ComRef<ITaskService> service;
-    ComRef<ITaskFolder> root;
-    ComRef<ITaskDefinition> task;
+    ComPtr<ITaskService> service;
+    ComPtr<ITaskFolder> root;
+    ComPtr<ITaskDefinition> task;
     if (!root_folder(service, root) || FAILED(service->NewTask(0, task.out())) || !task ||
         !set_principal(*task.get(), *user) || !set_settings(*task.get()) ||
         !set_program(*task.get(), program, directory))
